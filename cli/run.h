@@ -1,0 +1,15 @@
+#pragma once
+
+#include "file.h"
+#include "options.h"
+
+#include <iosfwd>
+
+namespace quenlo::cli {
+
+// Fixes (or, in a dry run, checks) each file in order: one line on `out`
+// per file that was read, one on `err` per file that failed, and the run
+// goes on with the next file. Returns the exit status.
+int run(const Options &options, std::ostream &out, std::ostream &err, FileService &files = systemfiles());
+
+} // namespace quenlo::cli

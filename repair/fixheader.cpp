@@ -1,0 +1,23 @@
+#include "fixheader.h"
+
+#include "header.h"
+#include "text.h"
+
+#include <algorithm>
+#include <cassert>
+#include <string>
+
+namespace quenlo {
+
+FixOutcome fixheader(std::span<char> header)
+{
+    const std::string_view text(header.data(), header.size());
+    if (findtext(text, kVersionMarker) == 0)
+        return FixOutcome::InvalidVersion;
+    const std::string fixed = replacetext(text, kVersionMarker, kFixedMarker);
+    assert(fixed.size() == header.size());
+    std::copy(fixed.begin(), fixed.end(), header.begin());
+    return FixOutcome::Fixed;
+}
+
+} // namespace quenlo

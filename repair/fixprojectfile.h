@@ -1,0 +1,30 @@
+#pragma once
+
+#include "file.h"
+#include "header.h"
+#include "messagebox.h"
+#include "outcome.h"
+
+#include <string>
+
+namespace quenlo {
+
+// Repairs the project file at `prjpath`, working in the caller's buffer
+// `prjheader`:
+//   open the file, read its first ten bytes into `prjheader`, look for the
+//   version marker; if it is there, rewrite it, write the bytes back and
+//   flush them to storage; show the outcome under "Fix Result"; close the
+//   file once the message has been dismissed.
+// A file shorter than ten bytes is searched and written back at its own
+// length; the rest of `prjheader` is cleared. Failures are thrown as
+// quenlo::Error before any outcome is shown, and the file is left as it was
+// or exactly as fixed.
+FixOutcome fixprojectfile(const std::string &prjpath, ProjectHeader &prjheader, MessageService &messages,
+                          FileService &files = systemfiles());
+
+// The same look at the file as fixprojectfile (opened for reading and
+// writing, header read and tested), but nothing is written and nothing shown.
+FixOutcome checkprojectfile(const std::string &prjpath, ProjectHeader &prjheader,
+                            FileService &files = systemfiles());
+
+} // namespace quenlo

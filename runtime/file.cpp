@@ -1,0 +1,20 @@
+#include "file.h"
+
+namespace quenlo {
+
+namespace {
+
+class SystemFiles final : public FileService {
+public:
+    std::unique_ptr<File> open(const std::string &path) override { return openforupdate(path); }
+};
+
+} // namespace
+
+FileService &systemfiles()
+{
+    static SystemFiles files;
+    return files;
+}
+
+} // namespace quenlo

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+namespace quenlo {
+
+// An open file, read and written through one handle at 1-based byte
+// positions. The handle is released when the object goes away; close()
+// releases it early and reports a failure to do so. Every failure is thrown
+// as quenlo::Error naming the file.
+class File {
+public:
+    virtual ~File() = default;
+
+    // Reads up to buffer.size() bytes starting at `position` (1 is the first
+    // byte). Returns how many were read: fewer only at the end of the file.
+    virtual std::size_t read(std::uint64_t position, std::span<char> buffer) = 0;
+
+    // Writes all of `bytes` starting at `position`, or throws.
+    virtual void write(std::uint64_t position, std::span<const char> bytes) = 0;
+
+    // Makes what was written durable on the storage device.
+    virtual void flush() = 0;
+
+    virtual void close() = 0;
+};
+
+// Opens files for the fix. The system's own is systemfiles(); tests put
+// another in its place to make a step fail.
+class FileService {
+public:
+    virtual ~FileService() = default;
+
+    // Opens an existing regular file for reading and writing. Never creates
+    // a file, never blocks on a FIFO or device, and refuses anything that is
+    // not a plain file on disk.
+    virtual std::unique_ptr<File> open(const std::string &path) = 0;
+};
+
+FileService &systemfiles();
+
+// The platform's implementation behind systemfiles(): POSIX or Windows.
+// `path` is UTF-8 on Windows and the file system's own bytes on POSIX.
+std::unique_ptr<File> openforupdate(const std::string &path);
+
+} // namespace quenlo
