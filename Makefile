@@ -5,7 +5,7 @@
 all: build
 
 deps:
-	scripts/install-deps core
+	scripts/install-deps core gui
 
 build: deps
 	cmake --preset default
@@ -15,7 +15,7 @@ test: build
 	ctest --preset default
 
 run: build
-	@echo "The window is not built yet; quenlo-fix is at build/default/cli/quenlo-fix."
+	build/default/quenlo
 
 sanitize: deps
 	cmake --preset sanitize

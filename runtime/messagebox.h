@@ -11,6 +11,9 @@ class MessageService {
 public:
     virtual ~MessageService() = default;
     virtual void show(std::string_view text, std::string_view title) = 0;
+
+    // The same for a failure; a window shows it with an error icon.
+    virtual void showerror(std::string_view text, std::string_view title) { show(text, title); }
 };
 
 } // namespace quenlo

@@ -89,4 +89,11 @@ void RecordingMessages::show(std::string_view text, std::string_view title)
     shown.push_back({std::string(text), std::string(title)});
 }
 
+void RecordingMessages::showerror(std::string_view text, std::string_view title)
+{
+    if (events_)
+        events_->push_back("showerror");
+    shown.push_back({std::string(text), std::string(title), true});
+}
+
 } // namespace quenlo::test

@@ -39,10 +39,12 @@ public:
     {
     }
     void show(std::string_view text, std::string_view title) override;
+    void showerror(std::string_view text, std::string_view title) override;
 
     struct Shown {
         std::string text;
         std::string title;
+        bool error = false;
     };
     std::vector<Shown> shown;
 
