@@ -9,6 +9,8 @@
 
 #ifdef _WIN32
 #include "winargs.h"
+
+#include <windows.h>
 #endif
 
 namespace {
@@ -35,6 +37,10 @@ int main(int argc, char **argv)
 #endif
 #ifdef SIGPIPE
     std::signal(SIGPIPE, SIG_IGN);
+#endif
+#ifdef _WIN32
+    // File names are printed as UTF-8.
+    ::SetConsoleOutputCP(CP_UTF8);
 #endif
     const auto parsed = quenlo::cli::parseoptions(arguments(argc, argv), std::cout, std::cerr);
     if (const auto *status = std::get_if<int>(&parsed))

@@ -1,0 +1,15 @@
+# quenlo_versioninfo(TARGET DESCRIPTION): on Windows, gives the target's .exe
+# a version record with file and product version QUENLO_VERSION.
+function(quenlo_versioninfo target description)
+    if(NOT WIN32)
+        return()
+    endif()
+    string(REPLACE "." ";" parts "${QUENLO_VERSION}")
+    list(GET parts 0 major)
+    list(GET parts 1 minor)
+    math(EXPR minor "${minor}")
+    set(name ${target})
+    set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}-version.rc)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/versioninfo.rc.in ${rc} @ONLY)
+    target_sources(${target} PRIVATE ${rc})
+endfunction()
