@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# quenlo-fix on failing disks and odd files: each case must end with an
+# error and a non-zero exit (never the success text), or with the file
+# exactly fixed, and the file must be as it was or exactly as fixed.
+# Usage: fault_test.sh CASE QUENLO_FIX SHIM
+# Exits 77 (skipped) where the machine cannot set the case up.
+set -u
+case_name=$1
+program=$2
+shim=$3
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/quenlo-fault.XXXXXX")
+chmod 755 "$work"
+cleanup() { umount "$work/mnt" 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+cd "$work" || exit 2
+
+printf 'MIRD /8203 project\nbody\0\377' >before.bin
+printf 'MIRD /8202 project\nbody\0\377' >fixed.bin
+cp before.bin GOOD.PRJ
+before=before.bin
+fixed=fixed.bin
+
+failures=0
+fail() { printf 'FAIL %s: %s\n' "$case_name" "$*"; failures=$((failures + 1)); }
+run() { # [env...] -- args: runs quenlo-fix with a 10 s limit
+    timeout 10 "$@" >out.txt 2>err.txt
+    status=$?
+}
+expect_status() { [ "$status" -eq "$1" ] || fail "exit status $status, expected $1; stderr: $(cat err.txt)"; }
+expect_no_success() { ! grep -q "successfully fixed" out.txt || fail "success reported: $(cat out.txt)"; }
+expect_error() { grep -q "$1" err.txt || fail "stderr lacks '$1': $(cat err.txt)"; }
+expect_file() { # file wanted-file...
+    local file=$1
+    shift
+    for wanted in "$@"; do cmp -s "$file" "$wanted" && return; done
+    fail "$file is neither as before nor as fixed: $(od -c "$file" | head -3)"
+}
+injected() { # fault
+    run env LD_PRELOAD="$shim" QUENLO_FAULT="$1" "$program" GOOD.PRJ
+}
+
+case $case_name in
+read-fails)
+    injected pread:eio
+    expect_status 2; expect_no_success; expect_error "cannot read: Input/output error"; expect_file GOOD.PRJ "$before" ;;
+write-fails)
+    injected pwrite:enospc
+    expect_status 2; expect_no_success; expect_error "cannot write: No space left on device"; expect_file GOOD.PRJ "$before" ;;
+write-interrupted)
+    injected pwrite:eintr
+    expect_status 0; expect_file GOOD.PRJ "$fixed" ;;
+write-short)
+    injected pwrite:short
+    expect_status 0; expect_file GOOD.PRJ "$fixed" ;;
+write-short-then-fails)
+    injected pwrite:shortfail
+    expect_status 2; expect_no_success; expect_error "cannot write"; expect_file GOOD.PRJ "$before" "$fixed" ;;
+flush-fails)
+    injected fsync:eio
+    expect_status 2; expect_no_success; expect_error "cannot flush to disk: Input/output error"
+    expect_file GOOD.PRJ "$before" "$fixed" ;;
+close-fails)
+    injected close:eio
+    expect_status 2; expect_no_success; expect_error "cannot close"; expect_file GOOD.PRJ "$fixed" ;;
+file-size-limit)
+    # The output goes through pipes, which the limit does not touch.
+    bash -c 'ulimit -f 0 && exec timeout 10 "$0" GOOD.PRJ' "$program" 2> >(cat >err.txt) | cat >out.txt
+    status=${PIPESTATUS[0]}
+    wait
+    expect_status 2; expect_no_success; expect_error "File too large"; expect_file GOOD.PRJ "$before" ;;
+dev-null)
+    run "$program" /dev/null
+    expect_status 2; expect_no_success; expect_error "/dev/null: cannot open: not a regular file (a device)" ;;
+fifo)
+    mkfifo PIPE.PRJ
+    run "$program" PIPE.PRJ
+    [ "$status" -ne 124 ] || fail "blocked on the FIFO"
+    expect_status 2; expect_error "not a regular file (a FIFO)" ;;
+mode-444)
+    chmod 444 GOOD.PRJ
+    cp "$program" ./quenlo-fix && chmod 755 quenlo-fix
+    if [ "$(id -u)" -eq 0 ]; then
+        command -v setpriv >/dev/null || exit 77
+        run setpriv --reuid=65534 --regid=65534 --clear-groups ./quenlo-fix GOOD.PRJ
+    else
+        run ./quenlo-fix GOOD.PRJ
+    fi
+    expect_status 2; expect_no_success; expect_error "cannot open for reading and writing: Permission denied"
+    expect_file GOOD.PRJ "$before" ;;
+read-only-mount | full-filesystem)
+    # Needs a file system of its own: a private mount namespace as root, or
+    # a user namespace otherwise.
+    [ "$(id -u)" -eq 0 ] && ns=(unshare -m) || ns=(unshare -r -m)
+    "${ns[@]}" true 2>/dev/null || exit 77
+    mkdir mnt
+    cat >inner.sh <<'INNER'
+set -e
+mount -t tmpfs -o size=256k tmpfs mnt
+cp GOOD.PRJ mnt/GOOD.PRJ
+if [ "$1" = read-only-mount ]; then
+    mount -o remount,ro mnt
+else
+    dd if=/dev/zero of=mnt/filler bs=4k 2>/dev/null || true
+    ! dd if=/dev/zero of=mnt/more bs=1 count=4096 2>/dev/null
+fi
+set +e
+timeout 10 "$2" mnt/GOOD.PRJ >out.txt 2>err.txt
+echo $? >status.txt
+cat mnt/GOOD.PRJ >after.PRJ
+INNER
+    "${ns[@]}" bash inner.sh "$case_name" "$program" || { fail "could not set up the file system"; exit 1; }
+    status=$(cat status.txt)
+    if [ "$case_name" = read-only-mount ]; then
+        expect_status 2; expect_no_success; expect_error "Read-only file system"; expect_file after.PRJ "$before"
+    else
+        expect_status 0; expect_file after.PRJ "$fixed"
+    fi ;;
+*)
+    echo "unknown case $case_name"; exit 2 ;;
+esac
+[ "$failures" -eq 0 ]
