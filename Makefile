@@ -1,6 +1,6 @@
 # Quick start: `make run` starts the window, `make test` passes the tests.
 # Each first installs on Debian whatever the build is missing.
-.PHONY: all deps build test run sanitize windows clean
+.PHONY: all deps build test run sanitize windows fuzz bench clean
 
 all: build
 
@@ -30,6 +30,25 @@ windows:
 	cmake --build --preset mingw
 	$(WINE_ENV) wineboot -i >/dev/null 2>&1 && $(WINE_ENV) wineserver -w
 	ctest --preset mingw
+
+# The header rewrite under libFuzzer for FUZZ_SECONDS (60 by default).
+FUZZ_SECONDS ?= 60
+fuzz:
+	scripts/install-deps core fuzz
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	mkdir -p build/fuzz/corpus
+	build/fuzz/tests/fuzz/fixheader_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=64 \
+	    build/fuzz/corpus tests/fuzz/seeds
+
+# The figures in the README: the fix by file size, quenlo-fix against the
+# floor loop, and peak memory.
+bench:
+	scripts/install-deps core gui bench
+	cmake --preset default -DQUENLO_BUILD_BENCH=ON
+	cmake --build --preset default
+	build/default/tests/bench/fix_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	tests/bench/run-bench.sh build/default
 
 clean:
 	rm -rf build
