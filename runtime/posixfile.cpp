@@ -38,7 +38,7 @@ std::string kindof(mode_t mode)
     throw Error(number, path, "cannot open: not a regular file (" + kindof(mode) + ")");
 }
 
-off_t offsetof1based(std::uint64_t position, std::size_t count, const std::string &path)
+off_t byteoffset(std::uint64_t position, std::size_t count, const std::string &path)
 {
     constexpr auto largest = static_cast<std::uint64_t>(std::numeric_limits<off_t>::max());
     if (position < 1 || position - 1 > largest - count)
@@ -63,7 +63,7 @@ public:
 
     std::size_t read(std::uint64_t position, std::span<char> buffer) override
     {
-        auto offset = offsetof1based(position, buffer.size(), path_);
+        auto offset = byteoffset(position, buffer.size(), path_);
         std::size_t done = 0;
         while (done < buffer.size()) {
             const ssize_t got = ::pread(handle(), buffer.data() + done, buffer.size() - done, offset);
@@ -81,7 +81,7 @@ public:
 
     void write(std::uint64_t position, std::span<const char> bytes) override
     {
-        auto offset = offsetof1based(position, bytes.size(), path_);
+        auto offset = byteoffset(position, bytes.size(), path_);
         std::size_t done = 0;
         while (done < bytes.size()) {
             const ssize_t put = ::pwrite(handle(), bytes.data() + done, bytes.size() - done, offset);

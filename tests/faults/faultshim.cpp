@@ -74,9 +74,13 @@ ssize_t pwrite(int fd, const void *buffer, size_t count, off_t offset)
     return next(fd, buffer, count, offset);
 }
 
-int fsync(int fd)
+}
+
+namespace {
+
+int sync(int fd, const char *name)
 {
-    static const auto next = real<int (*)(int)>("fsync");
+    const auto next = real<int (*)(int)>(name);
     if (project(fd) && fault("fsync", "eio")) {
         errno = EIO;
         return -1;
@@ -84,15 +88,13 @@ int fsync(int fd)
     return next(fd);
 }
 
-int fdatasync(int fd)
-{
-    static const auto next = real<int (*)(int)>("fdatasync");
-    if (project(fd) && fault("fsync", "eio")) {
-        errno = EIO;
-        return -1;
-    }
-    return next(fd);
-}
+} // namespace
+
+extern "C" {
+
+int fsync(int fd) { return sync(fd, "fsync"); }
+
+int fdatasync(int fd) { return sync(fd, "fdatasync"); }
 
 int close(int fd)
 {
