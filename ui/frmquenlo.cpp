@@ -26,6 +26,7 @@ const QString kNameLabel = QStringLiteral("MIRD project file name:");
 const QString kInstructions = QStringLiteral("After selecting the project file, use the Fix button to fix the project "
                                              "file. Then you can open the project file with MIRD+ application.");
 constexpr std::string_view kErrorTitle = "Quenlo";
+constexpr std::string_view kFixFailed = "The project file could not be fixed.";
 
 // Where each control sits, in twips.
 constexpr QSize kClientArea = twips(6435, 1305);
@@ -148,9 +149,9 @@ void frmquenlo::cmdfix_Click()
     try {
         fixprojectfile(filesystempath(prjpath), prjheader, messages_, files_);
     } catch (const Error &error) {
-        reporterror(error, messages_, kErrorTitle);
+        reporterror(error, messages_, kErrorTitle, kFixFailed);
     } catch (const std::exception &other) {
-        reporterror(Error(kInternalError, filesystempath(prjpath), other.what()), messages_, kErrorTitle);
+        reporterror(Error(kInternalError, filesystempath(prjpath), other.what()), messages_, kErrorTitle, kFixFailed);
     }
 }
 

@@ -292,7 +292,9 @@ private Q_SLOTS:
 
         QCOMPARE(h.messages.shown.size(), std::size_t(1));
         QVERIFY(h.messages.shown[0].error);
-        QVERIFY(h.messages.shown[0].text.find(path) != std::string::npos);
+        QCOMPARE(h.messages.shown[0].title, std::string("Quenlo"));
+        QCOMPARE(h.messages.shown[0].text.rfind("The project file could not be fixed.\n\n" + path + ": ", 0), 0u);
+        QVERIFY(h.messages.shown[0].text.find("(error 2)") != std::string::npos);
         QVERIFY(h.messages.shown[0].text.find("No such file or directory") != std::string::npos);
         QVERIFY(!std::filesystem::exists(path));
         QVERIFY(h.window.isVisible());
