@@ -23,7 +23,8 @@ namespace {
 struct Harness {
     ScriptedDialogs dialogs;
     RecordingMessages messages;
-    quenlo::frmquenlo window{{&messages, &dialogs, nullptr}};
+    quenlo::test::RecordingFiles files;
+    quenlo::frmquenlo window{{&messages, &dialogs, &files}};
 
     QPushButton *cmdselect() const { return window.findChild<QPushButton *>(QStringLiteral("cmdselect")); }
     QPushButton *cmdfix() const { return window.findChild<QPushButton *>(QStringLiteral("cmdfix")); }
@@ -275,6 +276,36 @@ private Q_SLOTS:
         }
         QVERIFY(h.cmdfix()->isEnabled());
         QCOMPARE(std::string(h.window.headerbuffer().data(), 10), std::string("MIRD /8202"));
+    }
+
+    // A disk that fails while the header is written or flushed: no outcome
+    // is shown, only the failure, and the file is whole or exactly fixed.
+    void shouldReportAFailingDiskWithoutAnOutcome_data()
+    {
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("read") << "read" << "/8203 disk";
+        QTest::newRow("write") << "write" << "/8203 disk";
+        QTest::newRow("flush") << "flush" << "/8202 disk";
+    }
+
+    void shouldReportAFailingDiskWithoutAnOutcome()
+    {
+        QFETCH(QString, call);
+        QFETCH(QString, after);
+        TempDir dir;
+        const auto path = dir.write("DISK.PRJ", "/8203 disk");
+        Harness h;
+        h.files.fault = quenlo::test::RecordingFiles::Fault{call.toStdString(), 5};
+        h.select(QString::fromStdString(path));
+
+        h.cmdfix()->click();
+
+        QCOMPARE(h.messages.shown.size(), std::size_t(1));
+        QVERIFY(h.messages.shown[0].error);
+        QVERIFY(h.messages.shown[0].text.find("cannot " + call.toStdString()) != std::string::npos);
+        QCOMPARE(readall(path), after.toStdString());
+        QVERIFY(h.cmdfix()->isEnabled());
     }
 
     // The file went away between the selection and Fix: the failure is
