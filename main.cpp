@@ -1,7 +1,6 @@
-// Quenlo: shows the window and runs until it is closed.
+// Quenlo: the run-time shows the window and runs until it is closed.
 #include "frmquenlo.h"
-
-#include <QApplication>
+#include "start.h"
 
 #include <csignal>
 
@@ -12,10 +11,7 @@ int main(int argc, char *argv[])
     // not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quenlo"));
-    QApplication::setApplicationVersion(QStringLiteral(QUENLO_VERSION));
-    quenlo::frmquenlo window;
-    window.show();
-    return QApplication::exec();
+    return quenlo::runwindow(argc, argv, quenlo::frmquenlo::description(), [](const quenlo::FormContext &context) {
+        return std::make_unique<quenlo::frmquenlo>(context);
+    });
 }

@@ -3,15 +3,25 @@
 #include "error.h"
 #include "messagebox.h"
 
+#include <cstddef>
 #include <string>
 
 namespace quenlo {
+
+// How many characters a line of an error box holds before it is wrapped.
+inline constexpr std::size_t kReportLineWidth = 64;
 
 // The text that tells the user about an error nothing else handled: `lead`
 // (what could not be done), then what failed and why, and its number.
 std::string errortext(const Error &error, std::string_view lead = {});
 
-// Shows errortext(error, lead) under `title` and waits until it is dismissed.
+// `text` with each line longer than `width` characters (UTF-8) broken: after
+// the last path separator or space that keeps the line within `width`, or
+// at `width` itself when the line has none, as a long folder name may.
+std::string wraplines(std::string_view text, std::size_t width);
+
+// Shows errortext(error, lead), wrapped at kReportLineWidth, under `title`
+// and waits until it is dismissed.
 void reporterror(const Error &error, MessageService &messages, std::string_view title, std::string_view lead = {});
 
 } // namespace quenlo

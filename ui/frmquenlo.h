@@ -1,61 +1,44 @@
 #pragma once
 
+#include "commondialog.h"
+#include "controls.h"
+#include "file.h"
+#include "form.h"
 #include "header.h"
 
-#include <QString>
-#include <QWidget>
-
-#include <array>
-#include <memory>
-
-class QLabel;
-class QLineEdit;
-class QPushButton;
+#include <string>
 
 namespace quenlo {
 
-class CommonDialog;
-class FileDialogService;
-class FileService;
-class MessageService;
-
-// What the window talks to; each one left out is the real thing. Given ones
-// must outlive the window.
-struct WindowServices {
-    MessageService *messages = nullptr;
-    FileDialogService *dialogs = nullptr;
-    FileService *files = nullptr;
-};
-
 // The program's one window: Select... chooses a project file, Fix repairs it.
-// It keeps the chosen path and the header buffer for as long as it lives.
-class frmquenlo : public QWidget {
-    Q_OBJECT
-
+// The run-time builds it from description() and calls click() for each
+// press of a button; this is the window's own code and the state it keeps
+// for as long as it lives.
+class frmquenlo final : public FormCode {
 public:
-    explicit frmquenlo(WindowServices services = {}, QWidget *parent = nullptr);
-    ~frmquenlo() override;
+    static const FormDescription &description();
 
-    const QString &selectedpath() const { return prjpath; }
+    // `files` opens the project file for Fix; the system's own unless a
+    // test gives another. It must outlive the window.
+    explicit frmquenlo(const FormContext &context, FileService &files = systemfiles());
+
+    void click(std::string_view name, int index) override;
+
+    const std::string &selectedpath() const { return prjpath; }
     const ProjectHeader &headerbuffer() const { return prjheader; }
+    const CommonDialog &dialog() const { return cmdialog1; }
 
 private:
     void cmdselect_Click();
     void cmdfix_Click();
 
-    const std::unique_ptr<MessageService> ownmessages_;
-    const std::unique_ptr<FileDialogService> owndialogs_;
+    Controls &controls_;
     MessageService &messages_;
     FileService &files_;
 
-    QPushButton *const cmdselect;
-    QLineEdit *const txtinput;
-    const std::array<QLabel *, 2> Label1;
-    QPushButton *const cmdfix;
-    CommonDialog *const cmdialog1;
-
-    QString prjpath;
+    std::string prjpath;
     ProjectHeader prjheader{};
+    CommonDialog cmdialog1;
 };
 
 } // namespace quenlo

@@ -1,13 +1,12 @@
 #include "messageboxes.h"
 
+#include "qtcontrols.h"
+
 #include <QMessageBox>
-#include <QString>
 
 namespace quenlo {
 
 namespace {
-
-QString qtext(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 void exec(QMessageBox::Icon icon, std::string_view text, std::string_view title, QWidget *parent)
 {

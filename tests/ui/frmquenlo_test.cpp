@@ -1,19 +1,24 @@
-// The window as a user meets it: its controls, keys, the selection and the
-// Fix command, with the Open dialog and the message boxes scripted.
+// The window as Qt builds it and a user meets it: its controls, fonts,
+// keys and assistive names, with the Open dialog and the message boxes
+// scripted.
 #include "frmquenlo.h"
 
-#include "error.h"
+#include "qtform.h"
 #include "recordingfiles.h"
 #include "scripteddialogs.h"
 #include "tempdir.h"
 
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
-using quenlo::test::readall;
+#include <filesystem>
+
 using quenlo::test::RecordingMessages;
 using quenlo::test::ScriptedDialogs;
 using quenlo::test::TempDir;
@@ -24,7 +29,10 @@ struct Harness {
     ScriptedDialogs dialogs;
     RecordingMessages messages;
     quenlo::test::RecordingFiles files;
-    quenlo::frmquenlo window{{&messages, &dialogs, &files}};
+    quenlo::QtForm window{quenlo::frmquenlo::description(), {&messages, &dialogs}};
+    quenlo::frmquenlo form{window.context(), files};
+
+    Harness() { window.attach(form); }
 
     QPushButton *cmdselect() const { return window.findChild<QPushButton *>(QStringLiteral("cmdselect")); }
     QPushButton *cmdfix() const { return window.findChild<QPushButton *>(QStringLiteral("cmdfix")); }
@@ -37,12 +45,23 @@ struct Harness {
         return nullptr;
     }
 
-    void select(const QString &path)
+    void select(const std::string &path)
     {
         dialogs.answers.emplace_back(path);
         cmdselect()->click();
     }
+
+    void showactive()
+    {
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+    }
 };
+
+QString accessiblename(QWidget *widget)
+{
+    return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+}
 
 } // namespace
 
@@ -60,7 +79,7 @@ private Q_SLOTS:
         QVERIFY(h.label1(1)->text().startsWith(QStringLiteral("After selecting the project file, use the Fix")));
         QVERIFY(h.label1(1)->text().endsWith(QStringLiteral("open the project file with MIRD+ application.")));
         QVERIFY(h.txtinput()->text().isEmpty());
-        QVERIFY(h.window.selectedpath().isEmpty());
+        QVERIFY(h.form.selectedpath().empty());
         QVERIFY(h.cmdselect()->isEnabled());
         QVERIFY(!h.cmdfix()->isEnabled());
         QVERIFY(!h.cmdselect()->isDefault() && !h.cmdfix()->isDefault());
@@ -68,7 +87,6 @@ private Q_SLOTS:
         QVERIFY(h.cmdfix()->font().bold());
         QCOMPARE(h.cmdfix()->font().pointSizeF(), 8.25);
         QCOMPARE(h.cmdfix()->font().family(), QStringLiteral("MS Sans Serif"));
-        QVERIFY(h.window.findChild<QObject *>(QStringLiteral("cmdialog1")));
     }
 
     void shouldPlaceEachControlAtFifteenTwipsToAPixel_data()
@@ -114,8 +132,7 @@ private Q_SLOTS:
     void shouldMoveTheFocusInTabOrderSkippingTheLabels()
     {
         Harness h;
-        h.window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&h.window));
+        h.showactive();
         const auto tab = [&](QWidget *expected) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             return QApplication::focusWidget() == expected;
@@ -123,7 +140,7 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget(), h.cmdselect());
         QVERIFY(tab(h.txtinput()));
         QVERIFY(tab(h.cmdselect())); // Fix is disabled: passed over
-        h.select(QStringLiteral("/tmp/A.PRJ"));
+        h.select("/tmp/A.PRJ");
         QVERIFY(tab(h.txtinput()));
         QVERIFY(tab(h.cmdfix()));
         QVERIFY(tab(h.cmdselect()));
@@ -146,25 +163,24 @@ private Q_SLOTS:
         QFETCH(int, modifiers);
         QFETCH(bool, fromPathBox);
         Harness h;
-        h.window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&h.window));
+        h.showactive();
         if (fromPathBox)
             h.txtinput()->setFocus();
-        h.dialogs.answers.emplace_back(QStringLiteral("/data/KEY.PRJ"));
+        h.dialogs.answers.emplace_back(std::string("/data/KEY.PRJ"));
 
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
 
         // An access key presses the button the way a click shows: released
         // a moment later.
         QTRY_COMPARE(h.dialogs.requests.size(), std::size_t(1));
-        QCOMPARE(h.window.selectedpath(), QStringLiteral("/data/KEY.PRJ"));
+        QCOMPARE(h.form.selectedpath(), std::string("/data/KEY.PRJ"));
+        QCOMPARE(h.txtinput()->text(), QStringLiteral("/data/KEY.PRJ"));
     }
 
     void shouldIgnoreEscapeAndEnterOutsideTheButtons()
     {
         Harness h;
-        h.window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&h.window));
+        h.showactive();
         h.txtinput()->setFocus();
         QTest::keyClick(h.txtinput(), Qt::Key_Return);
         QTest::keyClick(h.txtinput(), Qt::Key_Escape);
@@ -172,170 +188,51 @@ private Q_SLOTS:
         QVERIFY(h.window.isVisible());
     }
 
-    void shouldChangeNothingWhenTheFirstSelectionIsCancelled()
+    // The box shows the file that Fix will repair: it takes no typing, but
+    // its text can still be selected and copied.
+    void shouldShowThePathReadOnlyButCopyable()
     {
         Harness h;
-        h.dialogs.answers.emplace_back(ScriptedDialogs::Cancel{});
-        h.cmdselect()->click();
-        QVERIFY(h.txtinput()->text().isEmpty());
-        QVERIFY(h.window.selectedpath().isEmpty());
-        QVERIFY(!h.cmdfix()->isEnabled());
-        QVERIFY(h.messages.shown.empty());
+        h.showactive();
+        h.select("/data/CHOSEN.PRJ");
+        h.txtinput()->setFocus();
+        QTest::keyClicks(h.txtinput(), QStringLiteral("TYPED"));
+        QTest::keyClick(h.txtinput(), Qt::Key_Backspace);
+        QCOMPARE(h.txtinput()->text(), QStringLiteral("/data/CHOSEN.PRJ"));
+
+        QTest::keyClick(h.txtinput(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(h.txtinput(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(h.txtinput()->selectedText(), QStringLiteral("/data/CHOSEN.PRJ"));
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("/data/CHOSEN.PRJ"));
     }
 
-    void shouldKeepPathWhenDialogIsCancelled()
+    void shouldNameEachControlForAssistiveTools()
     {
         Harness h;
-        h.select(QStringLiteral("/data/FIRST.PRJ"));
-        h.dialogs.answers.emplace_back(ScriptedDialogs::Cancel{});
-        h.cmdselect()->click();
-        QCOMPARE(h.txtinput()->text(), QStringLiteral("/data/FIRST.PRJ"));
-        QCOMPARE(h.window.selectedpath(), QStringLiteral("/data/FIRST.PRJ"));
-        QVERIFY(h.cmdfix()->isEnabled());
-    }
-
-    void shouldReplaceThePathOnASecondSelection()
-    {
-        Harness h;
-        h.select(QStringLiteral("/data/FIRST.PRJ"));
-        h.select(QStringLiteral("/data/SECOND.PRJ"));
-        QCOMPARE(h.txtinput()->text(), QStringLiteral("/data/SECOND.PRJ"));
-        QCOMPARE(h.window.selectedpath(), QStringLiteral("/data/SECOND.PRJ"));
-    }
-
-    void shouldReopenTheDialogOnThePreviousNameWithItsTitleAndFilter()
-    {
-        Harness h;
-        h.select(QStringLiteral("/data/FIRST.PRJ"));
-        h.select(QStringLiteral("/data/SECOND.PRJ"));
-        QCOMPARE(h.dialogs.requests.size(), std::size_t(2));
-        QVERIFY(h.dialogs.requests[0].fileName.isEmpty());
-        QCOMPARE(h.dialogs.requests[1].fileName, QStringLiteral("/data/FIRST.PRJ"));
-        for (const auto &request : h.dialogs.requests) {
-            QCOMPARE(request.title, QStringLiteral("Open Project"));
-            QCOMPARE(request.nameFilters,
-                     QStringList{QStringLiteral("MIRD 8.86/8203, 8.88/8203 project files (*.PRJ) (*.PRJ *.prj)")});
-        }
-    }
-
-    // A dialog that fails for another reason than a cancel does not stop
-    // the selection: the name it holds is still taken and Fix lit up.
-    void shouldCopyTheDialogsNameWhenTheDialogFails_data()
-    {
-        QTest::addColumn<QString>("earlier");
-        QTest::newRow("first use: empty name") << QString();
-        QTest::newRow("earlier name kept") << QStringLiteral("/data/EARLIER.PRJ");
-    }
-
-    void shouldCopyTheDialogsNameWhenTheDialogFails()
-    {
-        QFETCH(QString, earlier);
-        Harness h;
-        if (!earlier.isEmpty())
-            h.select(earlier);
-        h.dialogs.answers.emplace_back(quenlo::Error(32765, {}, "dialog failed"));
-        h.cmdselect()->click();
-        QCOMPARE(h.txtinput()->text(), earlier);
-        QCOMPARE(h.window.selectedpath(), earlier);
-        QVERIFY(h.cmdfix()->isEnabled());
-        QVERIFY(h.messages.shown.empty());
-    }
-
-    void shouldFixTheSelectedFileNotTheEditedText()
-    {
-        TempDir dir;
-        const auto chosen = dir.write("CHOSEN.PRJ", "/8203 chosen");
-        const auto typed = dir.write("TYPED.PRJ", "/8203 typed");
-        Harness h;
-        h.select(QString::fromStdString(chosen));
-        h.txtinput()->setText(QString::fromStdString(typed));
-
-        h.cmdfix()->click();
-
-        QCOMPARE(readall(chosen), std::string("/8202 chosen"));
-        QCOMPARE(readall(typed), std::string("/8203 typed"));
-    }
-
-    void shouldReportSuccessThenInvalidVersionWhenFixedTwice()
-    {
-        TempDir dir;
-        const auto path = dir.write("GOOD.PRJ", "MIRD /8203 and the rest");
-        Harness h;
-        h.select(QString::fromStdString(path));
-
-        h.cmdfix()->click();
-        h.cmdfix()->click();
-
-        QCOMPARE(readall(path), std::string("MIRD /8202 and the rest"));
-        QCOMPARE(h.messages.shown.size(), std::size_t(2));
-        QCOMPARE(h.messages.shown[0].text, std::string("Project file successfully fixed."));
-        QCOMPARE(h.messages.shown[1].text, std::string("Invalid MIRD Project file version."));
-        for (const auto &shown : h.messages.shown) {
-            QCOMPARE(shown.title, std::string("Fix Result"));
-            QVERIFY(!shown.error);
-        }
-        QVERIFY(h.cmdfix()->isEnabled());
-        QCOMPARE(std::string(h.window.headerbuffer().data(), 10), std::string("MIRD /8202"));
-    }
-
-    // A disk that fails while the header is written or flushed: no outcome
-    // is shown, only the failure, and the file is whole or exactly fixed.
-    void shouldReportAFailingDiskWithoutAnOutcome_data()
-    {
-        QTest::addColumn<QString>("call");
-        QTest::addColumn<QString>("after");
-        QTest::newRow("read") << "read" << "/8203 disk";
-        QTest::newRow("write") << "write" << "/8203 disk";
-        QTest::newRow("flush") << "flush" << "/8202 disk";
-    }
-
-    void shouldReportAFailingDiskWithoutAnOutcome()
-    {
-        QFETCH(QString, call);
-        QFETCH(QString, after);
-        TempDir dir;
-        const auto path = dir.write("DISK.PRJ", "/8203 disk");
-        Harness h;
-        h.files.fault = quenlo::test::RecordingFiles::Fault{call.toStdString(), 5};
-        h.select(QString::fromStdString(path));
-
-        h.cmdfix()->click();
-
-        QCOMPARE(h.messages.shown.size(), std::size_t(1));
-        QVERIFY(h.messages.shown[0].error);
-        QVERIFY(h.messages.shown[0].text.find("cannot " + call.toStdString()) != std::string::npos);
-        QCOMPARE(readall(path), after.toStdString());
-        QVERIFY(h.cmdfix()->isEnabled());
+        QCOMPARE(accessiblename(h.txtinput()), QStringLiteral("MIRD project file name:"));
+        QCOMPARE(accessiblename(h.cmdselect()), QStringLiteral("Select..."));
+        QCOMPARE(accessiblename(h.cmdfix()), QStringLiteral("Fix"));
     }
 
     // The file went away between the selection and Fix: the failure is
-    // reported, nothing is created, and the window goes on as it was.
+    // reported through the window's boxes and the window stays.
     void shouldReportAnErrorInFixAndStayOpen()
     {
         TempDir dir;
         const auto path = dir.write("GONE.PRJ", "/8203");
         Harness h;
         h.window.show();
-        h.select(QString::fromStdString(path));
+        h.select(path);
         std::filesystem::remove(path);
 
         h.cmdfix()->click();
 
         QCOMPARE(h.messages.shown.size(), std::size_t(1));
         QVERIFY(h.messages.shown[0].error);
-        QCOMPARE(h.messages.shown[0].title, std::string("Quenlo"));
-        QCOMPARE(h.messages.shown[0].text.rfind("The project file could not be fixed.\n\n" + path + ": ", 0), 0u);
         QVERIFY(h.messages.shown[0].text.find("(error 2)") != std::string::npos);
-        QVERIFY(h.messages.shown[0].text.find("No such file or directory") != std::string::npos);
         QVERIFY(!std::filesystem::exists(path));
         QVERIFY(h.window.isVisible());
-        QCOMPARE(h.window.selectedpath(), QString::fromStdString(path));
         QVERIFY(h.cmdfix()->isEnabled());
-
-        const auto next = dir.write("NEXT.PRJ", "/8203");
-        h.select(QString::fromStdString(next));
-        h.cmdfix()->click();
-        QCOMPARE(h.messages.shown.back().text, std::string("Project file successfully fixed."));
     }
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "error.h"
-#include "filedialogs.h"
+#include "filedialog.h"
 
 #include <deque>
 #include <variant>
@@ -14,9 +14,9 @@ namespace quenlo::test {
 class ScriptedDialogs final : public FileDialogService {
 public:
     struct Cancel {};
-    using Answer = std::variant<QString, Cancel, Error>;
+    using Answer = std::variant<std::string, Cancel, Error>;
 
-    std::optional<QString> getopenfilename(QWidget *, const OpenRequest &request) override
+    std::optional<std::string> getopenfilename(const OpenRequest &request) override
     {
         requests.push_back(request);
         if (answers.empty())
@@ -25,7 +25,7 @@ public:
         answers.pop_front();
         if (const auto *error = std::get_if<Error>(&answer))
             throw *error;
-        if (const auto *chosen = std::get_if<QString>(&answer))
+        if (const auto *chosen = std::get_if<std::string>(&answer))
             return *chosen;
         return std::nullopt;
     }

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "filedialog.h"
+#include "messagebox.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace quenlo {
+
+// A control of a built window, as the window's code reaches it. Texts are
+// UTF-8; a change shows at once.
+class Control {
+public:
+    virtual ~Control() = default;
+    virtual std::string text() const = 0;
+    virtual void settext(std::string_view text) = 0;
+    virtual bool enabled() const = 0;
+    virtual void setenabled(bool on) = 0;
+};
+
+// The controls of a built window, by the names of its description. Asking
+// for one the window does not have throws quenlo::Error.
+class Controls {
+public:
+    virtual ~Controls() = default;
+    virtual Control &control(std::string_view name, int index = -1) = 0;
+};
+
+// A window's own code: the run-time hands it each click on a control.
+class FormCode {
+public:
+    virtual ~FormCode() = default;
+    virtual void click(std::string_view name, int index) = 0;
+};
+
+// What the run-time gives a window's code: its controls, and the dialogs and
+// message boxes owned by the window. All of them live as long as the window.
+struct FormContext {
+    Controls &controls;
+    FileDialogService &dialogs;
+    MessageService &messages;
+};
+
+} // namespace quenlo

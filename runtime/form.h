@@ -1,0 +1,52 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace quenlo {
+
+// A window as it is stored: what the run-time builds it from. Positions and
+// sizes are in twips (1440 to the inch); texts are UTF-8, and "&" marks the
+// letter of a button's access key.
+
+enum class ControlKind {
+    CommandButton,
+    TextBox, // one line
+    Label,
+};
+
+struct FontDescription {
+    std::string_view face;
+    double points = 0;
+    bool bold = false;
+};
+
+struct ControlDescription {
+    std::string_view name;
+    int index = -1; // its place in a control array; -1 when it stands alone
+    ControlKind kind = ControlKind::Label;
+    std::string_view text;
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    bool enabled = true;
+    bool wrap = false;     // a label's text wraps within its width
+    bool readonly = false; // a text box shows its text but takes no typing
+    std::optional<FontDescription> font; // none: the window's own
+    std::string_view labelfor;           // a label: the control it names for assistive tools
+};
+
+struct FormDescription {
+    std::string_view name;
+    std::string_view caption;
+    int width = 0; // the client area
+    int height = 0;
+    std::span<const ControlDescription> controls; // in tab order
+};
+
+// The control named `name` (at `index` in its array), or nullptr.
+const ControlDescription *findcontrol(const FormDescription &form, std::string_view name, int index = -1);
+
+} // namespace quenlo

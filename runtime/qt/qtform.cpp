@@ -1,0 +1,161 @@
+#include "qtform.h"
+
+#include "error.h"
+#include "filedialogs.h"
+#include "messageboxes.h"
+#include "qtcontrols.h"
+#include "twips.h"
+#include "windowfont.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace quenlo {
+
+namespace {
+
+// Qt lays out in pixels at 96 dpi and scales them for the screen.
+constexpr int kLayoutDpi = 96;
+
+// Room a push button keeps between its frame and its text.
+constexpr int kButtonPadding = 4;
+
+QRect placement(const ControlDescription &control)
+{
+    const auto box = pixels(control.left, control.top, control.width, control.height, kLayoutDpi);
+    return {box.left, box.top, box.width, box.height};
+}
+
+QFont qfont(const FontDescription &font)
+{
+    QFont result(qtext(font.face));
+    result.setPointSizeF(font.points);
+    result.setBold(font.bold);
+    return result;
+}
+
+// A plain sans-serif face, as small as it must be for every text that is
+// shown in the window's own font to fit its place.
+QFont windowfont(const FormDescription &form)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(8.0);
+    std::vector<TextBox> boxes;
+    for (const auto &control : form.controls) {
+        if (control.font || control.kind == ControlKind::TextBox)
+            continue;
+        const bool button = control.kind == ControlKind::CommandButton;
+        boxes.push_back(TextBox{qtext(control.text), placement(control).size(), control.wrap, button ? kButtonPadding : 0});
+    }
+    return fittingfont(font, boxes);
+}
+
+template <class Widget>
+std::pair<QWidget *, std::unique_ptr<Control>> make(Widget *widget)
+{
+    return {widget, std::make_unique<WidgetControl<Widget>>(*widget)};
+}
+
+std::pair<QWidget *, std::unique_ptr<Control>> build(const ControlDescription &control, QWidget *parent)
+{
+    switch (control.kind) {
+    case ControlKind::CommandButton: {
+        auto *button = new QPushButton(qtext(control.text), parent);
+        // Enter on the focused button presses it, as Space does; no button
+        // is the window's default.
+        button->setAutoDefault(true);
+        return make(button);
+    }
+    case ControlKind::TextBox: {
+        auto *box = new QLineEdit(qtext(control.text), parent);
+        box->setReadOnly(control.readonly);
+        return make(box);
+    }
+    case ControlKind::Label:
+        break;
+    }
+    auto *label = new QLabel(qtext(control.text), parent);
+    label->setWordWrap(control.wrap);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setTextFormat(Qt::PlainText);
+    return make(label);
+}
+
+} // namespace
+
+QtForm::QtForm(const FormDescription &description, QtServices services, QWidget *parent)
+    : QWidget(parent)
+    , ownmessages_(services.messages ? nullptr : std::make_unique<MessageBoxes>(this))
+    , owndialogs_(services.dialogs ? nullptr : std::make_unique<QtFileDialogs>(this))
+    , messages_(services.messages ? *services.messages : *ownmessages_)
+    , dialogs_(services.dialogs ? *services.dialogs : *owndialogs_)
+{
+    setObjectName(qtext(description.name));
+    setWindowTitle(qtext(description.caption));
+    setFont(windowfont(description));
+    const auto client = pixels(0, 0, description.width, description.height, kLayoutDpi);
+    setFixedSize(client.width, client.height);
+
+    QWidget *previous = nullptr;
+    for (const auto &control : description.controls) {
+        auto [widget, adapter] = build(control, this);
+        widget->setObjectName(qtext(control.name));
+        if (control.index >= 0)
+            widget->setProperty("index", control.index);
+        widget->setGeometry(placement(control));
+        widget->setEnabled(control.enabled);
+        if (control.font)
+            widget->setFont(qfont(*control.font));
+        if (widget->focusPolicy() != Qt::NoFocus) {
+            if (previous)
+                setTabOrder(previous, widget);
+            else
+                widget->setFocus();
+            previous = widget;
+        }
+        controls_.push_back({&control, widget, std::move(adapter)});
+    }
+    for (const auto &built : controls_)
+        if (!built.description->labelfor.empty())
+            static_cast<QLabel *>(built.widget)->setBuddy(widget(built.description->labelfor));
+}
+
+QtForm::~QtForm() = default;
+
+QWidget *QtForm::widget(std::string_view name, int index) const
+{
+    for (const auto &built : controls_)
+        if (built.description->name == name && built.description->index == index)
+            return built.widget;
+    return nullptr;
+}
+
+Control &QtForm::control(std::string_view name, int index)
+{
+    for (const auto &built : controls_)
+        if (built.description->name == name && built.description->index == index)
+            return *built.control;
+    throw Error(kInternalError, std::string(name), "no such control in the window");
+}
+
+FormContext QtForm::context()
+{
+    return {*this, dialogs_, messages_};
+}
+
+void QtForm::attach(FormCode &code)
+{
+    for (const auto &built : controls_) {
+        if (built.description->kind != ControlKind::CommandButton)
+            continue;
+        const auto *control = built.description;
+        connect(static_cast<QPushButton *>(built.widget), &QPushButton::clicked, this,
+                [&code, control] { code.click(control->name, control->index); });
+    }
+}
+
+} // namespace quenlo

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "controls.h"
+#include "form.h"
+
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+namespace quenlo {
+
+// What a window talks to besides its controls; each one left out is the
+// real thing (Qt's Open dialog and message boxes over the window). Given
+// ones must outlive the window.
+struct QtServices {
+    MessageService *messages = nullptr;
+    FileDialogService *dialogs = nullptr;
+};
+
+// A window built with Qt widgets from its stored description: each control
+// at its twips (15 to a pixel; Qt scales for high-dpi screens), in tab
+// order, with the font at which every text fits. Enter and Space press the
+// focused button, and no button is the window's default.
+class QtForm final : public QWidget, public Controls {
+    Q_OBJECT
+
+public:
+    explicit QtForm(const FormDescription &description, QtServices services = {}, QWidget *parent = nullptr);
+    ~QtForm() override;
+
+    Control &control(std::string_view name, int index = -1) override;
+
+    // What the window's code is given: these controls, dialogs and boxes.
+    FormContext context();
+
+    // Hands each click on a button to `code`, which must outlive the window.
+    void attach(FormCode &code);
+
+private:
+    struct Built {
+        const ControlDescription *description;
+        QWidget *widget;
+        std::unique_ptr<Control> control;
+    };
+    QWidget *widget(std::string_view name, int index = -1) const;
+
+    const std::unique_ptr<MessageService> ownmessages_;
+    const std::unique_ptr<FileDialogService> owndialogs_;
+    MessageService &messages_;
+    FileDialogService &dialogs_;
+    std::vector<Built> controls_;
+};
+
+} // namespace quenlo

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "controls.h"
+#include "error.h"
+#include "form.h"
+
+#include <map>
+#include <utility>
+
+namespace quenlo::test {
+
+// The controls of a window without a toolkit: each starts with the text and
+// enabled state of its description and remembers what it is given.
+class FakeControls final : public Controls {
+public:
+    struct Fake final : Control {
+        std::string shown;
+        bool on = true;
+        std::string text() const override { return shown; }
+        void settext(std::string_view text) override { shown = text; }
+        bool enabled() const override { return on; }
+        void setenabled(bool value) override { on = value; }
+    };
+
+    explicit FakeControls(const FormDescription &form)
+    {
+        for (const auto &control : form.controls) {
+            auto &fake = controls_[{std::string(control.name), control.index}];
+            fake.shown = control.text;
+            fake.on = control.enabled;
+        }
+    }
+
+    Control &control(std::string_view name, int index = -1) override
+    {
+        const auto found = controls_.find({std::string(name), index});
+        if (found == controls_.end())
+            throw Error(kInternalError, std::string(name), "no such control in the window");
+        return found->second;
+    }
+
+private:
+    std::map<std::pair<std::string, int>, Fake> controls_;
+};
+
+} // namespace quenlo::test
