@@ -265,9 +265,10 @@ TEST(WindowsArguments, shouldKeepEveryCodeUnitDistinctInUtf8)
 {
     EXPECT_EQ(quenlo::cli::utf8fromwide(L"A.PRJ"), "A.PRJ");
     EXPECT_EQ(quenlo::cli::utf8fromwide(L"caf\u00e9 \u65e5"), "caf\xc3\xa9 \xe6\x97\xa5");
-    EXPECT_EQ(quenlo::cli::utf8fromwide(std::wstring{0xD83D, 0xDE00}), "\xf0\x9f\x98\x80");
-    EXPECT_EQ(quenlo::cli::utf8fromwide(std::wstring{L'a', 0xD800, L'b'}), "a\xed\xa0\x80" "b");
-    EXPECT_EQ(quenlo::cli::utf8fromwide(std::wstring{0xDC00, 0xD800}), "\xed\xb0\x80\xed\xa0\x80");
+    const std::wstring pair{0xD83D, 0xDE00}, lone{L'a', 0xD800, L'b'}, reversed{0xDC00, 0xD800};
+    EXPECT_EQ(quenlo::cli::utf8fromwide(pair), "\xf0\x9f\x98\x80");
+    EXPECT_EQ(quenlo::cli::utf8fromwide(lone), "a\xed\xa0\x80" "b");
+    EXPECT_EQ(quenlo::cli::utf8fromwide(reversed), "\xed\xb0\x80\xed\xa0\x80");
 }
 
 TEST(WindowsArguments, shouldRefuseAndQuoteANameWithALoneSurrogate)
@@ -296,7 +297,8 @@ TEST(WindowsConsole, shouldWriteWholeCharactersAsUtf16)
     EXPECT_EQ(written, L"caf");
     out << "\xa9 \xf0\x9f" << std::flush << "\x98\x80" << std::endl;
 
-    EXPECT_EQ(written, std::wstring(L"caf\u00e9 ") + std::wstring{0xD83D, 0xDE00} + L"\n");
+    const std::wstring smiley{0xD83D, 0xDE00};
+    EXPECT_EQ(written, L"caf\u00e9 " + smiley + L"\n");
     EXPECT_TRUE(out.good());
 }
 
