@@ -1,7 +1,9 @@
 #include "run.h"
 
 #include "error.h"
+#include "fixheader.h"
 #include "fixprojectfile.h"
+#include "quotename.h"
 
 #include <ostream>
 #include <string>
@@ -23,6 +25,15 @@ private:
 };
 
 constexpr std::string_view kNeedsFixing = "Project file needs fixing.";
+constexpr std::string_view kAlreadyFixed = "Project file already fixed.";
+
+// The error line for a file that failed, its name quoted when it has to be.
+std::string errorline(const Error &error)
+{
+    if (!needsquoting(error.subject()))
+        return error.what();
+    return quotename(error.subject()) + ": " + error.reason();
+}
 
 } // namespace
 
@@ -34,20 +45,25 @@ int run(const Options &options, std::ostream &out, std::ostream &err, FileServic
     for (const auto &path : options.files) {
         try {
             std::string line;
+            FixOutcome outcome;
             if (options.dryrun) {
-                const auto outcome = checkprojectfile(path, prjheader, files);
+                outcome = checkprojectfile(path, prjheader, files);
                 line = outcome == FixOutcome::Fixed ? kNeedsFixing : outcometext(outcome);
-                wrongversion |= outcome == FixOutcome::InvalidVersion;
             } else {
                 HeldMessage message;
-                const auto outcome = fixprojectfile(path, prjheader, message, files);
+                outcome = fixprojectfile(path, prjheader, message, files);
                 line = message.text();
-                wrongversion |= outcome == FixOutcome::InvalidVersion;
             }
-            out << path << ": " << line << std::endl;
+            // prjheader holds the header as read: a file fixed by an earlier
+            // run (or earlier in this one) is done, not of another version.
+            const bool done = outcome == FixOutcome::InvalidVersion && isalreadyfixed(prjheader);
+            if (done)
+                line = kAlreadyFixed;
+            wrongversion |= outcome == FixOutcome::InvalidVersion && !done;
+            out << quotename(path) << ": " << line << std::endl;
         } catch (const Error &error) {
             failed = true;
-            err << "quenlo-fix: " << error.what() << std::endl;
+            err << "quenlo-fix: " << errorline(error) << std::endl;
         }
     }
     if (!out) {
