@@ -22,6 +22,10 @@ set(CPACK_NSIS_MUI_ICON ${QUENLO_ICON_DIR}/quenlo.ico)
 set(CPACK_NSIS_MUI_UNIICON ${QUENLO_ICON_DIR}/quenlo.ico)
 set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
 set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
+# The installer keeps its folder under HKLM\Software\Quenlo\Quenlo; the
+# uninstaller removes that key itself but would leave the empty vendor key.
+set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS
+    "DeleteRegKey SHCTX \"Software\\Quenlo\\Quenlo\"\nDeleteRegKey /ifempty SHCTX \"Software\\Quenlo\"")
 if(TARGET quenlo)
     # Start menu: Quenlo\Quenlo.lnk, and the icon in Apps & features.
     set(CPACK_PACKAGE_EXECUTABLES quenlo Quenlo)
