@@ -1,10 +1,14 @@
 # The Windows installer (NSIS) and the portable zip, made from the mingw-w64
 # build. Both hold the programs at the top of their folder and a short readme.
+# The readme names the programs there are, with Windows line ends.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/README.txt)
+file(READ ${CMAKE_CURRENT_SOURCE_DIR}/README.txt readme)
+set(window_line "")
 if(TARGET quenlo)
-    set(QUENLO_ZIP_PROGRAMS
-        "quenlo.exe      the window: Select... chooses a project file, Fix repairs it.\n")
+    set(window_line "quenlo.exe      the window: Select... chooses a project file, Fix repairs it.\n\n")
 endif()
-configure_file(README.txt ${CMAKE_CURRENT_BINARY_DIR}/README.txt @ONLY NEWLINE_STYLE CRLF)
+string(REPLACE "@QUENLO_ZIP_PROGRAMS@\n" "${window_line}" readme "${readme}")
+file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/README.txt CONTENT "${readme}" @ONLY NEWLINE_STYLE CRLF)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt DESTINATION .)
 
 set(CPACK_GENERATOR "NSIS;ZIP")
