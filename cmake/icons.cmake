@@ -3,10 +3,13 @@
 # quenlo_windows_icon(TARGET): on Windows, gives the target's .exe the
 # program's icon as its first icon resource (ID 1), which Explorer, the
 # task bar and the window's title bar show. Needs the quenlo_icons target.
+# A second call for the same target does nothing.
 function(quenlo_windows_icon target)
-    if(NOT WIN32)
+    get_target_property(done ${target} QUENLO_WINDOWS_ICON)
+    if(NOT WIN32 OR done)
         return()
     endif()
+    set_target_properties(${target} PROPERTIES QUENLO_WINDOWS_ICON ON)
     set(ico ${QUENLO_ICON_DIR}/quenlo.ico)
     set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}-icon.rc)
     file(CONFIGURE OUTPUT ${rc} CONTENT "1 ICON \"${ico}\"\n")

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks the three packages as a user meets them.
-#   .deb:      lintian finds no error; Depends computed; the desktop entry and
+#   .deb:      lintian finds no error nor warning; Depends computed; the desktop entry and
 #              the metainfo validate; unpacked into a scratch root, its
 #              quenlo-fix runs.
 #   installer: runs silently under Wine in its own prefix; the installed
@@ -33,8 +33,8 @@ deb=$packages/quenlo_${version}_amd64.deb
 if [ ! -f "$deb" ]; then
     fail "no $deb"
 else
-    if lintian --fail-on error --display-level '>=warning' "$deb"; then
-        pass "lintian reports no error"
+    if lintian --fail-on error,warning --display-level '>=warning' "$deb"; then
+        pass "lintian reports no error nor warning"
     else
         fail "lintian reports errors in $deb"
     fi
