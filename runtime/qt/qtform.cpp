@@ -7,6 +7,8 @@
 #include "twips.h"
 #include "windowfont.h"
 
+#include <QDir>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -54,6 +56,16 @@ QFont windowfont(const FormDescription &form)
     return fittingfont(font, boxes);
 }
 
+// The program's icon, in every size it carries under :/icons; none when the
+// program carries none.
+QIcon programicon()
+{
+    QIcon icon;
+    for (const auto &file : QDir(QStringLiteral(":/icons")).entryInfoList(QDir::Files))
+        icon.addFile(file.filePath());
+    return icon;
+}
+
 template <class Widget>
 std::pair<QWidget *, std::unique_ptr<Control>> make(Widget *widget)
 {
@@ -96,6 +108,7 @@ QtForm::QtForm(const FormDescription &description, QtServices services, QWidget 
 {
     setObjectName(qtext(description.name));
     setWindowTitle(qtext(description.caption));
+    setWindowIcon(programicon());
     setFont(windowfont(description));
     const auto client = pixels(0, 0, description.width, description.height, kLayoutDpi);
     setFixedSize(client.width, client.height);
