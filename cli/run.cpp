@@ -3,6 +3,7 @@
 #include "error.h"
 #include "fixprojectfile.h"
 
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -24,6 +25,14 @@ private:
 
 constexpr std::string_view kNeedsFixing = "Project file needs fixing.";
 
+// A dry run's note that the real run could not open the file for the fix.
+std::optional<Error> wouldfailline(const std::string &path, const CheckResult &check)
+{
+    if (!check.wouldfail)
+        return std::nullopt;
+    return Error(check.wouldfail->number(), path, "the real run would fail: " + check.wouldfail->reason());
+}
+
 } // namespace
 
 int run(const Options &options, std::ostream &out, std::ostream &err, FileService &files)
@@ -34,10 +43,12 @@ int run(const Options &options, std::ostream &out, std::ostream &err, FileServic
     for (const auto &path : options.files) {
         try {
             std::string line;
+            std::optional<Error> wouldfail;
             if (options.dryrun) {
-                const auto outcome = checkprojectfile(path, prjheader, files);
-                line = outcome == FixOutcome::Fixed ? kNeedsFixing : outcometext(outcome);
-                wrongversion |= outcome == FixOutcome::InvalidVersion;
+                const auto check = checkprojectfile(path, prjheader, files);
+                line = check.outcome == FixOutcome::Fixed ? kNeedsFixing : outcometext(check.outcome);
+                wrongversion |= check.outcome == FixOutcome::InvalidVersion;
+                wouldfail = wouldfailline(path, check);
             } else {
                 HeldMessage message;
                 const auto outcome = fixprojectfile(path, prjheader, message, files);
@@ -45,6 +56,11 @@ int run(const Options &options, std::ostream &out, std::ostream &err, FileServic
                 wrongversion |= outcome == FixOutcome::InvalidVersion;
             }
             out << path << ": " << line << std::endl;
+            if (wouldfail) {
+                // The dry run predicts the real run, exit status included.
+                failed = true;
+                err << "quenlo-fix: " << wouldfail->what() << std::endl;
+            }
         } catch (const Error &error) {
             failed = true;
             err << "quenlo-fix: " << error.what() << std::endl;
