@@ -26,7 +26,7 @@ private:
 constexpr std::string_view kNeedsFixing = "Project file needs fixing.";
 
 // A dry run's note that the real run could not open the file for the fix.
-std::optional<Error> wouldfailline(const std::string &path, const CheckResult &check)
+std::optional<Error> realrunfailure(const std::string &path, const CheckResult &check)
 {
     if (!check.wouldfail)
         return std::nullopt;
@@ -48,7 +48,7 @@ int run(const Options &options, std::ostream &out, std::ostream &err, FileServic
                 const auto check = checkprojectfile(path, prjheader, files);
                 line = check.outcome == FixOutcome::Fixed ? kNeedsFixing : outcometext(check.outcome);
                 wrongversion |= check.outcome == FixOutcome::InvalidVersion;
-                wouldfail = wouldfailline(path, check);
+                wouldfail = realrunfailure(path, check);
             } else {
                 HeldMessage message;
                 const auto outcome = fixprojectfile(path, prjheader, message, files);

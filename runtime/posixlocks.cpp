@@ -109,7 +109,7 @@ std::optional<Error> lockedbyanother(int fd, const std::string &path)
     // write lock out; the test places nothing.
     auto probe = wholefile(F_WRLCK);
     if (::fcntl(fd, F_OFD_GETLK, &probe) < 0)
-        return lockfailure(errno == EAGAIN ? ENOLCK : errno, path);
+        return lockfailure(errno, path);
     if (probe.l_type != F_UNLCK)
         return Error(EWOULDBLOCK, path, kLockedByAnother);
 
