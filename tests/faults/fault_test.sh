@@ -123,6 +123,33 @@ kernel-file)
     run "$program" /proc/sys/kernel/hostname
     expect_status 2; expect_no_success
     expect_error "/proc/sys/kernel/hostname: cannot open: not a project file on disk" ;;
+kernel-file-systems)
+    # One file of each of the kernel's file systems that can be mounted here,
+    # in a private mount namespace. Looked at with --dry-run only, so that a
+    # fault never opens a kernel file for writing.
+    [ "$(id -u)" -eq 0 ] && unshare -m true 2>/dev/null || exit 77
+    mkdir mnt
+    cat >inner.sh <<'INNER'
+for fs in debugfs tracefs securityfs configfs cgroup cgroup2 bpf efivarfs; do
+    mount -t "$fs" none mnt 2>/dev/null || continue
+    file=$(find mnt -maxdepth 2 -type f -readable 2>/dev/null | head -1)
+    if [ -n "$file" ]; then
+        timeout 10 "$1" --dry-run "$file" >out.txt 2>err.txt
+        echo "$fs $? $(cat out.txt err.txt)"
+    fi
+    umount mnt
+done
+INNER
+    unshare -m bash inner.sh "$program" >seen.txt
+    [ -s seen.txt ] || exit 77
+    while read -r fs status rest; do
+        [ "$status" -eq 2 ] || fail "$fs: exit status $status"
+        case $rest in
+        *"cannot open: not a project file on disk (a file of the kernel's $fs file system)"*) ;;
+        *) fail "$fs: $rest" ;;
+        esac
+        case $rest in *"Project file"*) fail "$fs: a line on standard output: $rest" ;; esac
+    done <seen.txt ;;
 read-only-mount | full-filesystem | dry-run-read-only-mount)
     # Needs a file system of its own: a private mount namespace as root, or
     # a user namespace otherwise.
