@@ -125,10 +125,12 @@ std::unique_ptr<PosixFile> opendata(const posix::LookedAt &looked, int flags, co
                                     const char *what)
 {
     const int fd = looked.open(flags, path);
-    if (fd < 0 && (errno == EWOULDBLOCK || errno == EAGAIN))
-        throw Error(errno, path, kLockedByAnother);
-    if (fd < 0)
-        fail(errno, path, what);
+    if (fd < 0) {
+        const int number = errno;
+        if (number == EWOULDBLOCK || number == EAGAIN)
+            throw Error(number, path, kLockedByAnother);
+        fail(number, path, what);
+    }
     auto file = std::make_unique<PosixFile>(fd, path);
     const int status = ::fcntl(fd, F_GETFL);
     if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) < 0)
@@ -164,11 +166,11 @@ std::unique_ptr<File> openforreading(const std::string &path)
 {
     const auto looked = posix::lookat(path);
     auto file = opendata(looked, O_RDONLY, path, "cannot open for reading");
-    // Asked before our own shared lock is taken, which would count as
-    // another program's flock.
     auto blocked = whynotwritable(file->descriptor(), path);
     auto shared = posix::lockshared(file->descriptor(), path);
-    file->setupdateblocked(blocked ? std::move(blocked) : std::move(shared));
+    if (!blocked)
+        blocked = shared ? std::move(shared) : posix::flockedbyanother(file->descriptor(), path);
+    file->setupdateblocked(std::move(blocked));
     return file;
 }
 

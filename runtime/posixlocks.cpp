@@ -9,14 +9,11 @@
 #include "file.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
 #include <sys/file.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
 
 namespace quenlo::posix {
 
@@ -60,28 +57,37 @@ int takeofd(int fd, short type)
     return rc < 0 ? errno : 0;
 }
 
-// An flock held on the file by anyone, as /proc/locks lists it. Lines
-// read "ID: FLOCK  ADVISORY  WRITE PID MAJ:MIN:INODE START END"; a waiter
-// has "->" after the ID and holds nothing.
-bool flockedinproc(const struct stat &file)
+// The file's "MAJ:MIN:INODE" as the kernel's lock lists print it, read
+// from our own flock in /proc/self/fdinfo ("lock:\t1: FLOCK  ADVISORY
+// READ PID MAJ:MIN:INODE START END"). Empty when it is not shown.
+std::string lockedfile(int fd)
+{
+    std::ifstream info("/proc/self/fdinfo/" + std::to_string(fd));
+    std::string line;
+    while (std::getline(info, line)) {
+        std::istringstream fields(line);
+        std::string label, id, kind, mode, access, pid, where;
+        fields >> label >> id >> kind >> mode >> access >> pid >> where;
+        if (label == "lock:" && kind == "FLOCK")
+            return where;
+    }
+    return {};
+}
+
+// How many flocks the kernel lists on the file; a waiter ("ID: -> FLOCK")
+// holds nothing and is not counted.
+int flockson(const std::string &where)
 {
     std::ifstream locks("/proc/locks");
     std::string line;
+    int count = 0;
     while (std::getline(locks, line)) {
         std::istringstream fields(line);
-        std::string id, kind, mode, access, pid, where;
-        fields >> id >> kind;
-        if (kind == "->")
-            continue;
-        fields >> mode >> access >> pid >> where;
-        unsigned devmajor = 0, devminor = 0;
-        unsigned long long inode = 0;
-        if (kind != "FLOCK" || std::sscanf(where.c_str(), "%x:%x:%llu", &devmajor, &devminor, &inode) != 3)
-            continue;
-        if (devmajor == major(file.st_dev) && devminor == minor(file.st_dev) && inode == file.st_ino)
-            return true;
+        std::string id, kind, mode, access, pid, file;
+        fields >> id >> kind >> mode >> access >> pid >> file;
+        count += kind == "FLOCK" && file == where;
     }
-    return false;
+    return count;
 }
 
 } // namespace
@@ -112,10 +118,15 @@ std::optional<Error> lockedbyanother(int fd, const std::string &path)
         return lockfailure(errno, path);
     if (probe.l_type != F_UNLCK)
         return Error(EWOULDBLOCK, path, kLockedByAnother);
+    return std::nullopt;
+}
 
-    // flock has no test of its own: look for anyone's flock on the file.
-    struct stat file {};
-    if (::fstat(fd, &file) == 0 && flockedinproc(file))
+std::optional<Error> flockedbyanother(int fd, const std::string &path)
+{
+    // flock has no test of its own: next to our shared flock, the kernel's
+    // list shows anyone else's on the same file.
+    const auto where = lockedfile(fd);
+    if (!where.empty() && flockson(where) > 1)
         return Error(EWOULDBLOCK, path, kLockedByAnother);
     return std::nullopt;
 }

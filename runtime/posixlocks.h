@@ -21,9 +21,12 @@ void lockexclusive(int fd, const std::string &path);
 // they could not be had, or nothing.
 std::optional<Error> lockshared(int fd, const std::string &path);
 
-// Whether another program holds a lock of either kind that would keep
-// lockexclusive() from succeeding, found without taking any lock. Call it
-// before lockshared(): our own shared flock would count as another's.
+// Whether another program holds a POSIX or OFD lock, read or write, that
+// would keep lockexclusive() from succeeding; nothing is placed.
 std::optional<Error> lockedbyanother(int fd, const std::string &path);
+
+// Whether another program holds an flock, shared or exclusive, on the file
+// on which we hold a shared one (taken by lockshared()).
+std::optional<Error> flockedbyanother(int fd, const std::string &path);
 
 } // namespace quenlo::posix
