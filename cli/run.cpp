@@ -5,6 +5,7 @@
 #include "fixprojectfile.h"
 #include "quotename.h"
 
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -35,6 +36,14 @@ std::string errorline(const Error &error)
     return quotename(error.subject()) + ": " + error.reason();
 }
 
+// A dry run's note that the real run could not open the file for the fix.
+std::optional<Error> realrunfailure(const std::string &path, const CheckResult &check)
+{
+    if (!check.wouldfail)
+        return std::nullopt;
+    return Error(check.wouldfail->number(), path, "the real run would fail: " + check.wouldfail->reason());
+}
+
 } // namespace
 
 int run(const Options &options, std::ostream &out, std::ostream &err, FileService &files)
@@ -46,9 +55,12 @@ int run(const Options &options, std::ostream &out, std::ostream &err, FileServic
         try {
             std::string line;
             FixOutcome outcome;
+            std::optional<Error> wouldfail;
             if (options.dryrun) {
-                outcome = checkprojectfile(path, prjheader, files);
+                const auto check = checkprojectfile(path, prjheader, files);
+                outcome = check.outcome;
                 line = outcome == FixOutcome::Fixed ? kNeedsFixing : outcometext(outcome);
+                wouldfail = realrunfailure(path, check);
             } else {
                 HeldMessage message;
                 outcome = fixprojectfile(path, prjheader, message, files);
@@ -61,6 +73,11 @@ int run(const Options &options, std::ostream &out, std::ostream &err, FileServic
                 line = kAlreadyFixed;
             wrongversion |= outcome == FixOutcome::InvalidVersion && !done;
             out << quotename(path) << ": " << line << std::endl;
+            if (wouldfail) {
+                // The dry run predicts the real run, exit status included.
+                failed = true;
+                err << "quenlo-fix: " << errorline(*wouldfail) << std::endl;
+            }
         } catch (const Error &error) {
             failed = true;
             err << "quenlo-fix: " << errorline(error) << std::endl;

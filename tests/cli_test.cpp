@@ -13,6 +13,7 @@
 #ifdef _WIN32
 #include "winargs.h"
 #include "winconsole.h"
+#include "wintext.h"
 #endif
 
 using quenlo::cli::Options;
@@ -240,18 +241,18 @@ TEST(Run, shouldQuoteTheNameOfAFixedFileThatCouldFakeALine)
 // which would name another file.
 TEST(WindowsArguments, shouldKeepEveryCodeUnitDistinctInUtf8)
 {
-    EXPECT_EQ(quenlo::cli::utf8fromwide(L"A.PRJ"), "A.PRJ");
-    EXPECT_EQ(quenlo::cli::utf8fromwide(L"caf\u00e9 \u65e5"), "caf\xc3\xa9 \xe6\x97\xa5");
+    EXPECT_EQ(quenlo::toutf8(L"A.PRJ"), "A.PRJ");
+    EXPECT_EQ(quenlo::toutf8(L"caf\u00e9 \u65e5"), "caf\xc3\xa9 \xe6\x97\xa5");
     const std::wstring pair{0xD83D, 0xDE00}, lone{L'a', 0xD800, L'b'}, reversed{0xDC00, 0xD800};
-    EXPECT_EQ(quenlo::cli::utf8fromwide(pair), "\xf0\x9f\x98\x80");
-    EXPECT_EQ(quenlo::cli::utf8fromwide(lone), "a\xed\xa0\x80" "b");
-    EXPECT_EQ(quenlo::cli::utf8fromwide(reversed), "\xed\xb0\x80\xed\xa0\x80");
+    EXPECT_EQ(quenlo::toutf8(pair), "\xf0\x9f\x98\x80");
+    EXPECT_EQ(quenlo::toutf8(lone), "a\xed\xa0\x80" "b");
+    EXPECT_EQ(quenlo::toutf8(reversed), "\xed\xb0\x80\xed\xa0\x80");
 }
 
 TEST(WindowsArguments, shouldRefuseAndQuoteANameWithALoneSurrogate)
 {
     TempDir dir;
-    const auto name = quenlo::test::toutf8(dir.path()) + "/" + quenlo::cli::utf8fromwide(std::wstring{L'a', 0xD800});
+    const auto name = quenlo::test::toutf8(dir.path()) + "/" + quenlo::toutf8(std::wstring{L'a', 0xD800});
     std::ostringstream out, err;
 
     EXPECT_EQ(quenlo::cli::run(Options{false, {name}}, out, err), 2);
