@@ -17,7 +17,9 @@
 
 #include <cderr.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 using quenlo::test::TempDir;
 using namespace std::string_literals;
@@ -236,6 +238,67 @@ TEST(Win32OpenDialog, shouldFixAFileChosenWithAPathLongerThan260Characters)
     ASSERT_EQ(w.messages.shown.size(), 1u);
     EXPECT_EQ(w.messages.shown[0].text, "Project file successfully fixed.");
     EXPECT_EQ(quenlo::test::readall(std::filesystem::path(L"\\\\?\\" + file)), "/8202 long");
+}
+
+} // namespace
+
+namespace {
+
+// quenlo.exe as a file: what Windows reads from it before it runs.
+class QuenloExe : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char *exe = std::getenv("QUENLO_EXE");
+        ASSERT_NE(exe, nullptr) << "QUENLO_EXE names quenlo.exe";
+        path = quenlo::widen(exe);
+        module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        ASSERT_NE(module, nullptr) << ::GetLastError();
+    }
+    void TearDown() override
+    {
+        if (module)
+            ::FreeLibrary(module);
+    }
+    std::string manifest() const
+    {
+        const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)); // RT_MANIFEST
+        if (!found)
+            return {};
+        const auto *data = static_cast<const char *>(::LockResource(::LoadResource(module, found)));
+        return std::string(data, ::SizeofResource(module, found));
+    }
+    std::wstring version(const std::wstring &name) const
+    {
+        DWORD ignored = 0;
+        std::vector<char> data(::GetFileVersionInfoSizeW(path.c_str(), &ignored));
+        wchar_t *value = nullptr;
+        UINT length = 0;
+        if (data.empty() || !::GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(data.size()), data.data())
+            || !::VerQueryValueW(data.data(), (L"\\StringFileInfo\\040904b0\\" + name).c_str(),
+                                 reinterpret_cast<void **>(&value), &length)
+            || length == 0)
+            return {};
+        return std::wstring(value, length - 1);
+    }
+
+    std::wstring path;
+    HMODULE module = nullptr;
+};
+
+TEST_F(QuenloExe, shouldCarryAManifestForHighDpiVisualStylesWindows10AndLongPaths)
+{
+    const auto text = manifest();
+    for (const char *wanted : {"PerMonitorV2", "Microsoft.Windows.Common-Controls", "version=\"6.0.0.0\"",
+                               "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", "<longPathAware", ">true</longPathAware>",
+                               "asInvoker"})
+        EXPECT_NE(text.find(wanted), std::string::npos) << wanted << " is missing from the manifest:\n" << text;
+}
+
+TEST_F(QuenloExe, shouldCarryVersionOneInItsVersionRecord)
+{
+    EXPECT_EQ(version(L"FileVersion"), L"1.00");
+    EXPECT_EQ(version(L"ProductVersion"), L"1.00");
 }
 
 } // namespace
