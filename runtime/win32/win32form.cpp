@@ -176,10 +176,20 @@ void Win32Form::layout(int dpi, POINT topleft)
         ::SendMessageW(built.window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
 
-    RECT frame{0, 0, pixels(description_.width, dpi), pixels(description_.height, dpi)};
+    const SIZE client{pixels(description_.width, dpi), pixels(description_.height, dpi)};
+    RECT frame{0, 0, client.cx, client.cy};
     ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExStyle, static_cast<UINT>(dpi));
-    ::SetWindowPos(window(), nullptr, topleft.x, topleft.y, frame.right - frame.left, frame.bottom - frame.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    SIZE outer{frame.right - frame.left, frame.bottom - frame.top};
+    ::SetWindowPos(window(), nullptr, topleft.x, topleft.y, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The frame drawn may differ from the one computed for `dpi` (a caption
+    // still at the old DPI, a wrapped menu...): size by the client area got.
+    RECT got{};
+    ::GetClientRect(window(), &got);
+    if (got.right != client.cx || got.bottom != client.cy) {
+        outer.cx += client.cx - got.right;
+        outer.cy += client.cy - got.bottom;
+        ::SetWindowPos(window(), nullptr, 0, 0, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+    }
 }
 
 Control &Win32Form::control(std::string_view name, int index)
@@ -188,6 +198,14 @@ Control &Win32Form::control(std::string_view name, int index)
         if (built.description->name == name && built.description->index == index)
             return *built.control;
     throw Error(kInternalError, std::string(name), "no such control in the window");
+}
+
+HWND Win32Form::childwindow(std::string_view name, int index) const
+{
+    for (const auto &built : controls_)
+        if (built.description->name == name && built.description->index == index)
+            return built.window;
+    return nullptr;
 }
 
 FormContext Win32Form::context()

@@ -24,6 +24,9 @@ public:
 
     Control &control(std::string_view name, int index = -1) override;
 
+    // The child window of the control named `name`, or nullptr.
+    HWND childwindow(std::string_view name, int index = -1) const;
+
     // What the window's code is given: these controls, dialogs and boxes.
     FormContext context();
 

@@ -1,22 +1,15 @@
 #!/usr/bin/env bash
 # quenlo.exe against a bare Win32 window built the same way, side by side
-# under Wine on a screen of its own: the size of the file and the time from
+# under Wine: the size of the file and the time from
 # start until the window is shown (median of RUNS). Prints a Markdown table.
-# Usage: windows-bench.sh BUILD_DIR [RUNS]   (WINEPREFIX set)
+# Usage: on-xvfb.sh windows-bench.sh BUILD_DIR [RUNS]   (WINEPREFIX set)
 set -eu
 build=$(realpath "$1")
 runs=${2:-7}
 here=$(dirname "$(realpath "$0")")
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/quenlo-wbench.XXXXXX")
-xvfb=
-trap '[ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-exec 3>&-
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$work/display") WINEDEBUG=-all
+[ -n "${DISPLAY:-}" ] || { echo "windows-bench: no DISPLAY; run it through tests/windows/on-xvfb.sh" >&2; exit 1; }
+export WINEDEBUG=-all
 
 # One start of each first, so that neither pays for a cold prefix.
 "$here/window-start.sh" '^ Bare$' 1 wine "$build/tests/barewindow.exe" >/dev/null

@@ -6,6 +6,7 @@
 #include "frmquenlo.h"
 #include "twips.h"
 #include "win32dialogs.h"
+#include "win32form.h"
 #include "win32fonts.h"
 #include "wintext.h"
 
@@ -299,6 +300,76 @@ TEST_F(QuenloExe, shouldCarryVersionOneInItsVersionRecord)
 {
     EXPECT_EQ(version(L"FileVersion"), L"1.00");
     EXPECT_EQ(version(L"ProductVersion"), L"1.00");
+}
+
+} // namespace
+
+namespace {
+
+// The window built for real, but never shown: where its controls are, at
+// the DPI it starts with and after a move to a screen of 144 dpi, and how
+// keys move between them.
+class BuiltWindow : public ::testing::Test {
+protected:
+    quenlo::Win32Form form{quenlo::frmquenlo::description()};
+
+    SIZE client() const
+    {
+        RECT area{};
+        ::GetClientRect(form.window(), &area);
+        return {area.right, area.bottom};
+    }
+    RECT placed(std::string_view name, int index = -1) const
+    {
+        RECT box{};
+        ::GetWindowRect(form.childwindow(name, index), &box);
+        ::MapWindowPoints(HWND_DESKTOP, form.window(), reinterpret_cast<POINT *>(&box), 2);
+        return box;
+    }
+    void expectplaced(int dpi) const
+    {
+        for (const auto &control : quenlo::frmquenlo::description().controls) {
+            const RECT box = placed(control.name, control.index);
+            const auto want = quenlo::pixels(control.left, control.top, control.width, control.height, dpi);
+            EXPECT_EQ(box.left, want.left) << control.name << control.index << " at " << dpi;
+            EXPECT_EQ(box.top, want.top) << control.name << control.index << " at " << dpi;
+            EXPECT_EQ(box.right - box.left, want.width) << control.name << control.index << " at " << dpi;
+            EXPECT_EQ(box.bottom - box.top, want.height) << control.name << control.index << " at " << dpi;
+        }
+    }
+};
+
+TEST_F(BuiltWindow, shouldPlaceEveryControlAtItsTwipsAndLayOutAgainForANewDpi)
+{
+    const int dpi = static_cast<int>(::GetDpiForWindow(form.window()));
+    EXPECT_EQ(client().cx, quenlo::pixels(6435, dpi));
+    EXPECT_EQ(client().cy, quenlo::pixels(1305, dpi));
+    expectplaced(dpi);
+
+    RECT suggested{10, 10, 700, 200};
+    ::SendMessageW(form.window(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+
+    EXPECT_EQ(client().cx, 644);
+    EXPECT_EQ(client().cy, 131);
+    expectplaced(144);
+}
+
+TEST_F(BuiltWindow, shouldTabThroughTheButtonsAndThePathBoxOnlyAndNameNoDefaultButton)
+{
+    const HWND select = form.childwindow("cmdselect");
+    const HWND path = form.childwindow("txtinput");
+    const HWND fix = form.childwindow("cmdfix");
+    const auto next = [&](HWND from) { return ::GetNextDlgTabItem(form.window(), from, FALSE); };
+
+    EXPECT_EQ(next(select), path);
+    EXPECT_EQ(next(path), select); // Fix is disabled at start
+    form.control("cmdfix").setenabled(true);
+    EXPECT_EQ(next(path), fix);
+    EXPECT_EQ(next(fix), select);
+    EXPECT_EQ(::GetDlgCtrlID(select) == IDOK || ::GetDlgCtrlID(fix) == IDOK, false);
+    EXPECT_EQ(::GetDlgCtrlID(select) == IDCANCEL || ::GetDlgCtrlID(fix) == IDCANCEL, false);
+    // Nothing focused in the window: no button for Enter.
+    EXPECT_EQ(::SendMessageW(form.window(), DM_GETDEFID, 0, 0), 0);
 }
 
 } // namespace
