@@ -155,6 +155,13 @@ setdpi 144
 start
 [ "$(size "$main")" = 644x131 ] || fail "client area at 144 dpi is $(size "$main"), not 644x131"
 shot window-144
+key alt+s
+waitfor 'Open Project' >/dev/null || fail "Alt+S did not open 'Open Project' at 144 dpi"
+shot open-dialog-144
+xdotool type --delay 30 GOOD.PRJ
+key Return
+waitgone 'Open Project' || fail "the Open dialog stayed after Return at 144 dpi"
+shot window-144-selected
 stop
 setdpi 96
 echo "window_test: all passed"
