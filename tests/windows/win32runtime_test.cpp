@@ -354,7 +354,7 @@ TEST_F(BuiltWindow, shouldPlaceEveryControlAtItsTwipsAndLayOutAgainForANewDpi)
     expectplaced(144);
 }
 
-TEST_F(BuiltWindow, shouldTabThroughTheButtonsAndThePathBoxOnlyAndNameNoDefaultButton)
+TEST_F(BuiltWindow, shouldTabThroughTheButtonsAndThePathBoxAndLetEnterPressOnlyTheFocusedButton)
 {
     const HWND select = form.childwindow("cmdselect");
     const HWND path = form.childwindow("txtinput");
@@ -368,8 +368,18 @@ TEST_F(BuiltWindow, shouldTabThroughTheButtonsAndThePathBoxOnlyAndNameNoDefaultB
     EXPECT_EQ(next(fix), select);
     EXPECT_EQ(::GetDlgCtrlID(select) == IDOK || ::GetDlgCtrlID(fix) == IDOK, false);
     EXPECT_EQ(::GetDlgCtrlID(select) == IDCANCEL || ::GetDlgCtrlID(fix) == IDCANCEL, false);
-    // Nothing focused in the window: no button for Enter.
+    // Enter presses the focused button and nothing else.
     EXPECT_EQ(::SendMessageW(form.window(), DM_GETDEFID, 0, 0), 0);
+    ::SetFocus(fix);
+    EXPECT_EQ(::SendMessageW(form.window(), DM_GETDEFID, 0, 0), MAKELRESULT(::GetDlgCtrlID(fix), DC_HASDEFID));
+    ::SetFocus(path);
+    EXPECT_EQ(::SendMessageW(form.window(), DM_GETDEFID, 0, 0), 0);
+}
+
+TEST_F(BuiltWindow, shouldPutTheLabelThatNamesThePathBoxRightBeforeIt)
+{
+    // Assistive tools name a control by the label before it.
+    EXPECT_EQ(::GetWindow(form.childwindow("txtinput"), GW_HWNDPREV), form.childwindow("Label1", 0));
 }
 
 } // namespace
