@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QIcon>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -56,13 +57,20 @@ QFont windowfont(const FormDescription &form)
     return fittingfont(font, boxes);
 }
 
-// The program's icon, in every size it carries under :/icons; none when the
-// program carries none.
+// The program's icon from what it carries under :/icons, none when it
+// carries none. A window's icon is shown at most at this size; the desktop
+// entry's icons serve the larger places, and each size given here is sent
+// to the window manager at every start.
+constexpr int kLargestWindowIcon = 64;
+
 QIcon programicon()
 {
     QIcon icon;
-    for (const auto &file : QDir(QStringLiteral(":/icons")).entryInfoList(QDir::Files))
-        icon.addFile(file.filePath());
+    for (const auto &file : QDir(QStringLiteral(":/icons")).entryInfoList(QDir::Files)) {
+        const auto size = QImageReader(file.filePath()).size();
+        if (size.isValid() && size.width() <= kLargestWindowIcon)
+            icon.addFile(file.filePath(), size);
+    }
     return icon;
 }
 

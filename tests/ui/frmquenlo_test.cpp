@@ -89,12 +89,13 @@ private Q_SLOTS:
         QCOMPARE(h.cmdfix()->font().family(), QStringLiteral("MS Sans Serif"));
     }
 
-    void shouldShowTheProgramsIconFromSmallToLarge()
+    void shouldShowTheProgramsIconInTheSizesAWindowUses()
     {
         Harness h;
         const auto sizes = h.window.windowIcon().availableSizes();
         QVERIFY(sizes.contains(QSize(16, 16)));
-        QVERIFY(sizes.contains(QSize(256, 256)));
+        QVERIFY(sizes.contains(QSize(48, 48)));
+        QVERIFY(!sizes.contains(QSize(256, 256)));
     }
 
     void shouldPlaceEachControlAtFifteenTwipsToAPixel_data()
