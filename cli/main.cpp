@@ -1,4 +1,5 @@
 // quenlo-fix: the command-line companion of the Quenlo window.
+#include "interrupt.h"
 #include "options.h"
 #include "run.h"
 
@@ -10,7 +11,10 @@
 #ifdef _WIN32
 #include "winargs.h"
 
+#include <io.h>
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace {
@@ -23,6 +27,15 @@ std::vector<std::string> arguments(int argc, char **argv)
     return quenlo::cli::utf8arguments();
 #else
     return {argv + (argc > 0 ? 1 : 0), argv + argc};
+#endif
+}
+
+bool erristerminal()
+{
+#ifdef _WIN32
+    return ::_isatty(2) != 0;
+#else
+    return ::isatty(2) != 0;
 #endif
 }
 
@@ -45,5 +58,8 @@ int main(int argc, char **argv)
     const auto parsed = quenlo::cli::parseoptions(arguments(argc, argv), std::cout, std::cerr);
     if (const auto *status = std::get_if<int>(&parsed))
         return *status;
-    return quenlo::cli::run(std::get<quenlo::cli::Options>(parsed), std::cout, std::cerr);
+    // Ctrl-C lets the files under way finish and their lines be printed.
+    quenlo::cli::catchinterrupts();
+    return quenlo::cli::run(std::get<quenlo::cli::Options>(parsed), std::cout, std::cerr, quenlo::systemfiles(),
+                            erristerminal());
 }

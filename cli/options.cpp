@@ -16,6 +16,11 @@ std::variant<Options, int> parseoptions(const std::vector<std::string> &args, st
                  "quenlo-fix"};
     app.set_version_flag("-V,--version", "quenlo-fix " QUENLO_VERSION);
     app.add_flag("-n,--dry-run", options.dryrun, "Write nothing; report which files need fixing");
+    options.jobs = kDefaultJobs;
+    app.add_option("-j,--jobs", options.jobs, "Fix N files at once")
+        ->check(CLI::Range(1U, kMostJobs))
+        ->option_text("N");
+    app.add_flag("-r,--recursive", options.recursive, "Fix every .PRJ file in the folders named, and below them");
     app.add_option("FILE", options.files, "Project files (.PRJ) to fix, in order")->required();
     app.footer("Exit status: 0 every file fixed, 1 a file had another version, 2 a file failed or bad arguments.");
 

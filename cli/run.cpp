@@ -1,7 +1,10 @@
 #include "run.h"
 
+#include "batch.h"
 #include "error.h"
 #include "fixprojectfile.h"
+#include "interrupt.h"
+#include "operands.h"
 
 #include <ostream>
 #include <string>
@@ -24,37 +27,67 @@ private:
 
 constexpr std::string_view kNeedsFixing = "Project file needs fixing.";
 
+// Fixes (or checks) one file; runs on any worker.
+Report fixone(const std::string &path, ProjectHeader &prjheader, bool dryrun, FileService &files)
+{
+    Report report;
+    try {
+        std::string line;
+        if (dryrun) {
+            const auto outcome = checkprojectfile(path, prjheader, files);
+            line = outcome == FixOutcome::Fixed ? kNeedsFixing : outcometext(outcome);
+            report.wrongversion = outcome == FixOutcome::InvalidVersion;
+        } else {
+            HeldMessage message;
+            const auto outcome = fixprojectfile(path, prjheader, message, files);
+            line = message.text();
+            report.wrongversion = outcome == FixOutcome::InvalidVersion;
+        }
+        report.outline = path + ": " + line;
+    } catch (const Error &error) {
+        report.failed = true;
+        report.errline = std::string("quenlo-fix: ") + error.what();
+    }
+    return report;
+}
+
 } // namespace
 
-int run(const Options &options, std::ostream &out, std::ostream &err, FileService &files)
+int run(const Options &options, std::ostream &out, std::ostream &err, FileService &files, bool erristerminal)
 {
-    bool wrongversion = false;
-    bool failed = false;
-    ProjectHeader prjheader{};
-    for (const auto &path : options.files) {
-        try {
-            std::string line;
-            if (options.dryrun) {
-                const auto outcome = checkprojectfile(path, prjheader, files);
-                line = outcome == FixOutcome::Fixed ? kNeedsFixing : outcometext(outcome);
-                wrongversion |= outcome == FixOutcome::InvalidVersion;
-            } else {
-                HeldMessage message;
-                const auto outcome = fixprojectfile(path, prjheader, message, files);
-                line = message.text();
-                wrongversion |= outcome == FixOutcome::InvalidVersion;
-            }
-            out << path << ": " << line << std::endl;
-        } catch (const Error &error) {
-            failed = true;
-            err << "quenlo-fix: " << error.what() << std::endl;
-        }
-    }
+    const auto operands = gatheroperands(options.files, options.recursive);
+
+    BatchSettings settings;
+    settings.jobs = options.jobs;
+    settings.stopped = interrupted;
+    BatchOutput output;
+    output.print = [&](const Report &report) {
+        if (!report.outline.empty())
+            out << report.outline << '\n';
+        if (!report.errline.empty())
+            err << report.errline << '\n';
+    };
+    output.flush = [&] {
+        out.flush();
+        err.flush();
+    };
+    output.progress = erristerminal ? &err : nullptr;
+    const auto totals = runbatch(
+        operands, settings,
+        [&](const std::string &path, ProjectHeader &prjheader) { return fixone(path, prjheader, options.dryrun, files); },
+        output);
+
+    bool failed = totals.failed;
     if (!out) {
         err << "quenlo-fix: cannot write to standard output" << std::endl;
         failed = true;
     }
-    return failed ? kFailed : wrongversion ? kWrongVersion : kAllFixed;
+    if (interrupted()) {
+        err << "quenlo-fix: interrupted: " << totals.done << " of " << operands.size()
+            << " files done, the others left as they were" << std::endl;
+        return interruptstatus();
+    }
+    return failed ? kFailed : totals.wrongversion ? kWrongVersion : kAllFixed;
 }
 
 } // namespace quenlo::cli

@@ -77,7 +77,7 @@ TEST_P(RunTest, shouldReportEachFileAndGoOnAfterAFailure)
 {
     const auto &c = GetParam();
     TempDir dir;
-    Options options{c.dryrun, {}};
+    Options options{c.dryrun, {}, false, 1};
     std::string expected;
     for (std::size_t i = 0; i < c.contents.size(); ++i) {
         const auto name = "F" + std::to_string(i) + ".PRJ";
@@ -125,7 +125,7 @@ TEST(Run, shouldPrintNoSuccessLineWhenClosingFails)
     files.fault = quenlo::test::RecordingFiles::Fault{"close", 5};
     std::ostringstream out, err;
 
-    EXPECT_EQ(quenlo::cli::run(Options{false, {path}}, out, err, files), 2);
+    EXPECT_EQ(quenlo::cli::run(Options{false, {path}, false, 1}, out, err, files), 2);
 
     EXPECT_EQ(out.str(), "");
     EXPECT_EQ(err.str(), "quenlo-fix: " + path + ": cannot close: injected fault\n");
