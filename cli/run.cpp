@@ -6,6 +6,7 @@
 #include "interrupt.h"
 #include "operands.h"
 
+#include <atomic>
 #include <ostream>
 #include <string>
 
@@ -57,9 +58,12 @@ int run(const Options &options, std::ostream &out, std::ostream &err, FileServic
 {
     const auto operands = gatheroperands(options.files, options.recursive);
 
+    // Once standard output fails, no line can tell of a file fixed: no new
+    // file is started, as after Ctrl-C.
+    std::atomic<bool> outfailed{false};
     BatchSettings settings;
     settings.jobs = options.jobs;
-    settings.stopped = interrupted;
+    settings.stopped = [&] { return interrupted() || outfailed.load(); };
     BatchOutput output;
     output.print = [&](const Report &report) {
         if (!report.outline.empty())
@@ -70,6 +74,8 @@ int run(const Options &options, std::ostream &out, std::ostream &err, FileServic
     output.flush = [&] {
         out.flush();
         err.flush();
+        if (!out)
+            outfailed = true;
     };
     output.progress = erristerminal ? &err : nullptr;
     const auto totals = runbatch(
@@ -79,7 +85,8 @@ int run(const Options &options, std::ostream &out, std::ostream &err, FileServic
 
     bool failed = totals.failed;
     if (!out) {
-        err << "quenlo-fix: cannot write to standard output" << std::endl;
+        err << "quenlo-fix: cannot write to standard output: " << totals.done << " of " << operands.size()
+            << " files done, the others left as they were" << std::endl;
         failed = true;
     }
     if (interrupted()) {

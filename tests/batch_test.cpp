@@ -155,6 +155,57 @@ TEST_P(InterruptTest, shouldReportEveryFileTouchedAndStartNoMore)
 
 INSTANTIATE_TEST_SUITE_P(Jobs, InterruptTest, ::testing::Values(1U, 4U, 32U));
 
+// Standard output that takes `room` characters and then fails, as a pipe
+// whose reader has gone.
+class ClosingOutput final : public std::streambuf {
+public:
+    explicit ClosingOutput(std::size_t room)
+        : room_(room)
+    {
+    }
+    std::string text;
+
+protected:
+    int overflow(int c) override
+    {
+        if (c == traits_type::eof() || text.size() >= room_)
+            return traits_type::eof();
+        text += static_cast<char>(c);
+        return c;
+    }
+
+private:
+    std::size_t room_;
+};
+
+TEST(Run, shouldStartNoNewFileOnceStandardOutputFails)
+{
+    TempDir dir;
+    std::vector<std::string> names;
+    for (int i = 0; i < 600; ++i)
+        names.push_back(dir.write("P" + std::to_string(i) + ".PRJ", "/8203 x"));
+    ClosingOutput closing(2000);
+    std::ostream out(&closing);
+    std::ostringstream err;
+
+    EXPECT_EQ(quenlo::cli::run(Options{false, names, false, 4}, out, err), 2);
+
+    std::size_t fixed = 0;
+    while (fixed < names.size() && readall(names[fixed]) == "/8202 x")
+        ++fixed;
+    for (std::size_t i = fixed; i < names.size(); ++i)
+        EXPECT_EQ(readall(names[i]), "/8203 x") << names[i];
+    EXPECT_LT(fixed, names.size());
+    EXPECT_EQ(err.str(), "quenlo-fix: cannot write to standard output: " + std::to_string(fixed)
+                             + " of 600 files done, the others left as they were\n");
+    // What fitted is the start of the lines of the files fixed, in order.
+    std::string lines;
+    for (std::size_t i = 0; i < fixed; ++i)
+        lines += names[i] + ": Project file successfully fixed.\n";
+    EXPECT_EQ(closing.text.size(), 2000U);
+    EXPECT_EQ(lines.rfind(closing.text, 0), 0U);
+}
+
 // The system's files, each open taking a while.
 class SlowFiles final : public quenlo::FileService {
 public:
