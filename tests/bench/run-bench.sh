@@ -7,7 +7,7 @@
 # line) and of the window at start. Prints a Markdown table.
 # Usage: run-bench.sh BUILD_DIR [FILES] [ROUNDS]
 set -eu
-build=$1
+build=$(realpath "$1")
 count=${2:-10000}
 rounds=${3:-5}
 jobs_tried=${JOBS:-2 4 8 16 32 64}
