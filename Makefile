@@ -1,6 +1,6 @@
 # Quick start: `make run` starts the window, `make test` passes the tests.
 # Each first installs on Debian whatever the build is missing.
-.PHONY: all deps build test run sanitize tsan windows fuzz bench clean
+.PHONY: all deps build test run sanitize tsan windows windows-bench fuzz bench package package-check clean
 
 all: build
 
@@ -29,7 +29,8 @@ tsan:
 	cmake --build --preset tsan
 	ctest --preset tsan
 
-# quenlo-fix, the core and their tests built with mingw-w64 and run under Wine.
+# quenlo.exe, quenlo-fix, the core and their tests built with mingw-w64 and
+# run under Wine (the window on a virtual screen of its own).
 WINE_ENV = WINEDEBUG=-all WINEPREFIX=$(CURDIR)/build/mingw/wineprefix
 windows:
 	scripts/install-deps core windows
@@ -37,6 +38,30 @@ windows:
 	cmake --build --preset mingw
 	$(WINE_ENV) wineboot -i >/dev/null 2>&1 && $(WINE_ENV) wineserver -w
 	ctest --preset mingw
+
+# The three packages, in build/packages: the .deb from the Linux build, the
+# installer and the portable zip from the mingw-w64 build.
+PACKAGE_DIR = $(CURDIR)/build/packages
+package:
+	scripts/install-deps core gui windows package
+	cmake --preset default -DQUENLO_PACKAGE_DIR=$(PACKAGE_DIR)
+	cmake --build --preset default
+	cd build/default && cpack
+	cmake --preset mingw -DQUENLO_PACKAGE_DIR=$(PACKAGE_DIR)
+	cmake --build --preset mingw
+	cd build/mingw && cpack
+
+# Each package checked as a user would meet it (lintian, the installer under Wine).
+package-check: package
+	tests/packaging/check-packages.sh $(PACKAGE_DIR) build/default build/mingw
+
+# quenlo.exe against a bare Win32 window under Wine: size and start time.
+windows-bench:
+	scripts/install-deps core windows
+	cmake --preset mingw
+	cmake --build --preset mingw
+	$(WINE_ENV) wineboot -i >/dev/null 2>&1 && $(WINE_ENV) wineserver -w
+	$(WINE_ENV) tests/windows/on-xvfb.sh tests/bench/windows-bench.sh build/mingw
 
 # The header rewrite under libFuzzer for FUZZ_SECONDS (60 by default).
 FUZZ_SECONDS ?= 60

@@ -1,5 +1,6 @@
 #include "batch.h"
 
+#include "errorline.h"
 #include "fileidentity.h"
 #include "jobrunner.h"
 #include "orderedoutput.h"
@@ -24,7 +25,8 @@ constexpr auto kProgressTick = std::chrono::milliseconds(200);
 Report failure(const std::exception &error)
 {
     Report report;
-    report.errline = std::string("quenlo-fix: ") + error.what();
+    const auto *known = dynamic_cast<const Error *>(&error);
+    report.errline = "quenlo-fix: " + (known ? errorline(*known) : std::string(error.what()));
     report.failed = true;
     return report;
 }

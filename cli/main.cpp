@@ -5,13 +5,14 @@
 
 #include <csignal>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #ifdef _WIN32
 #include "winargs.h"
+#include "winconsole.h"
 
-#include <io.h>
 #include <windows.h>
 #else
 #include <unistd.h>
@@ -30,10 +31,12 @@ std::vector<std::string> arguments(int argc, char **argv)
 #endif
 }
 
-bool erristerminal()
+// Whether standard error is a terminal, where a progress line may show. On
+// Windows, that is when it is a console (`console`).
+bool erristerminal([[maybe_unused]] bool console)
 {
 #ifdef _WIN32
-    return ::_isatty(2) != 0;
+    return console;
 #else
     return ::isatty(2) != 0;
 #endif
@@ -51,15 +54,24 @@ int main(int argc, char **argv)
 #ifdef SIGPIPE
     std::signal(SIGPIPE, SIG_IGN);
 #endif
+    std::unique_ptr<std::ostream> consoleout, consoleerr;
 #ifdef _WIN32
-    // File names are printed as UTF-8.
-    ::SetConsoleOutputCP(CP_UTF8);
+    // On a console, text goes out as UTF-16, so the console's code page
+    // (shared with every other program in that window) is never changed;
+    // a file or pipe gets the UTF-8 bytes.
+    consoleout = quenlo::cli::consolestream(STD_OUTPUT_HANDLE);
+    consoleerr = quenlo::cli::consolestream(STD_ERROR_HANDLE);
+    if (consoleerr)
+        consoleerr->setf(std::ios::unitbuf);
 #endif
-    const auto parsed = quenlo::cli::parseoptions(arguments(argc, argv), std::cout, std::cerr);
+    std::ostream &out = consoleout ? *consoleout : std::cout;
+    std::ostream &err = consoleerr ? *consoleerr : std::cerr;
+
+    const auto parsed = quenlo::cli::parseoptions(arguments(argc, argv), out, err);
     if (const auto *status = std::get_if<int>(&parsed))
         return *status;
     // Ctrl-C lets the files under way finish and their lines be printed.
     quenlo::cli::catchinterrupts();
-    return quenlo::cli::run(std::get<quenlo::cli::Options>(parsed), std::cout, std::cerr, quenlo::systemfiles(),
-                            erristerminal());
+    return quenlo::cli::run(std::get<quenlo::cli::Options>(parsed), out, err, quenlo::systemfiles(),
+                            erristerminal(consoleerr != nullptr));
 }

@@ -2,11 +2,15 @@
 
 #include "batch.h"
 #include "error.h"
+#include "errorline.h"
+#include "fixheader.h"
 #include "fixprojectfile.h"
 #include "interrupt.h"
 #include "operands.h"
+#include "quotename.h"
 
 #include <atomic>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -27,6 +31,15 @@ private:
 };
 
 constexpr std::string_view kNeedsFixing = "Project file needs fixing.";
+constexpr std::string_view kAlreadyFixed = "Project file already fixed.";
+
+// A dry run's note that the real run could not open the file for the fix.
+std::optional<Error> realrunfailure(const std::string &path, const CheckResult &check)
+{
+    if (!check.wouldfail)
+        return std::nullopt;
+    return Error(check.wouldfail->number(), path, "the real run would fail: " + check.wouldfail->reason());
+}
 
 // Fixes (or checks) one file; runs on any worker.
 Report fixone(const std::string &path, ProjectHeader &prjheader, bool dryrun, FileService &files)
@@ -34,20 +47,33 @@ Report fixone(const std::string &path, ProjectHeader &prjheader, bool dryrun, Fi
     Report report;
     try {
         std::string line;
+        FixOutcome outcome;
+        std::optional<Error> wouldfail;
         if (dryrun) {
-            const auto outcome = checkprojectfile(path, prjheader, files);
+            const auto check = checkprojectfile(path, prjheader, files);
+            outcome = check.outcome;
             line = outcome == FixOutcome::Fixed ? kNeedsFixing : outcometext(outcome);
-            report.wrongversion = outcome == FixOutcome::InvalidVersion;
+            wouldfail = realrunfailure(path, check);
         } else {
             HeldMessage message;
-            const auto outcome = fixprojectfile(path, prjheader, message, files);
+            outcome = fixprojectfile(path, prjheader, message, files);
             line = message.text();
-            report.wrongversion = outcome == FixOutcome::InvalidVersion;
         }
-        report.outline = path + ": " + line;
+        // prjheader holds the header as read: a file fixed by an earlier run
+        // (or earlier in this one) is done, not of another version.
+        const bool done = outcome == FixOutcome::InvalidVersion && isalreadyfixed(prjheader);
+        if (done)
+            line = kAlreadyFixed;
+        report.wrongversion = outcome == FixOutcome::InvalidVersion && !done;
+        report.outline = quotename(path) + ": " + line;
+        if (wouldfail) {
+            // The dry run predicts the real run, exit status included.
+            report.failed = true;
+            report.errline = "quenlo-fix: " + errorline(*wouldfail);
+        }
     } catch (const Error &error) {
         report.failed = true;
-        report.errline = std::string("quenlo-fix: ") + error.what();
+        report.errline = "quenlo-fix: " + errorline(error);
     }
     return report;
 }

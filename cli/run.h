@@ -12,7 +12,10 @@ namespace quenlo::cli {
 // in the order of the arguments (folders walked with `options.recursive`),
 // and the run goes on with the next file. When `erristerminal`, a progress
 // line shows on `err` during a long run. After an interrupt (see
-// interrupt.h) no new file is started. Returns the exit status.
+// interrupt.h) no new file is started. A file whose header already holds
+// the fixed marker is reported as already fixed and counts as done. Names
+// that could break a line are printed quoted (see quotename.h). Returns the
+// exit status.
 int run(const Options &options, std::ostream &out, std::ostream &err, FileService &files = systemfiles(),
         bool erristerminal = false);
 

@@ -1,5 +1,7 @@
 #include "winargs.h"
 
+#include "wintext.h"
+
 #include <windows.h>
 #include <shellapi.h>
 
@@ -10,13 +12,10 @@ std::vector<std::string> utf8arguments()
     int count = 0;
     wchar_t **wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     std::vector<std::string> result;
-    for (int i = 1; wide && i < count; ++i) {
-        const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
-        std::string arg(static_cast<std::size_t>(size > 0 ? size - 1 : 0), '\0');
-        if (size > 1)
-            ::WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, arg.data(), size, nullptr, nullptr);
-        result.push_back(std::move(arg));
-    }
+    // Exact: a name that UTF-8 cannot carry stays one that the file services
+    // refuse, never another file's name.
+    for (int i = 1; wide && i < count; ++i)
+        result.push_back(toutf8(wide[i]));
     ::LocalFree(wide);
     return result;
 }

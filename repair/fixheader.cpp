@@ -20,4 +20,10 @@ FixOutcome fixheader(std::span<char> header)
     return FixOutcome::Fixed;
 }
 
+bool isalreadyfixed(std::span<const char> header)
+{
+    const std::string_view text(header.data(), header.size());
+    return findtext(text, kFixedMarker) != 0 && findtext(text, kVersionMarker) == 0;
+}
+
 } // namespace quenlo

@@ -51,12 +51,14 @@ FixOutcome fixprojectfile(const std::string &prjpath, ProjectHeader &prjheader, 
     return outcome;
 }
 
-FixOutcome checkprojectfile(const std::string &prjpath, ProjectHeader &prjheader, FileService &files)
+CheckResult checkprojectfile(const std::string &prjpath, ProjectHeader &prjheader, FileService &files)
 {
-    const auto file = files.open(prjpath);
-    const auto outcome = fixheader(readheader(*file, prjheader));
+    const auto file = files.openforreading(prjpath);
+    CheckResult result;
+    result.outcome = fixheader(readheader(*file, prjheader));
+    result.wouldfail = file->updateblocked();
     file->close();
-    return outcome;
+    return result;
 }
 
 } // namespace quenlo

@@ -5,6 +5,7 @@
 #include "messagebox.h"
 #include "outcome.h"
 
+#include <optional>
 #include <string>
 
 namespace quenlo {
@@ -22,9 +23,17 @@ namespace quenlo {
 FixOutcome fixprojectfile(const std::string &prjpath, ProjectHeader &prjheader, MessageService &messages,
                           FileService &files = systemfiles());
 
-// The same look at the file as fixprojectfile (opened for reading and
-// writing, header read and tested), but nothing is written and nothing shown.
-FixOutcome checkprojectfile(const std::string &prjpath, ProjectHeader &prjheader,
-                            FileService &files = systemfiles());
+// What a look at a project file tells without changing it.
+struct CheckResult {
+    FixOutcome outcome = FixOutcome::InvalidVersion; // what fixprojectfile would find
+    std::optional<Error> wouldfail; // why fixprojectfile could not open it, if it could not
+};
+
+// The same look at the file as fixprojectfile (header read and tested), but
+// the file is opened for reading only, at most a shared lock is taken,
+// nothing is written and nothing shown. Failures to open or read are thrown
+// as by fixprojectfile.
+CheckResult checkprojectfile(const std::string &prjpath, ProjectHeader &prjheader,
+                             FileService &files = systemfiles());
 
 } // namespace quenlo

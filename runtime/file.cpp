@@ -7,6 +7,7 @@ namespace {
 class SystemFiles final : public FileService {
 public:
     std::unique_ptr<File> open(const std::string &path) override { return openforupdate(path); }
+    std::unique_ptr<File> openforreading(const std::string &path) override { return quenlo::openforreading(path); }
 };
 
 } // namespace

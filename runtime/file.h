@@ -1,8 +1,11 @@
 #pragma once
 
+#include "error.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -27,6 +30,13 @@ public:
     virtual void flush() = 0;
 
     virtual void close() = 0;
+
+    // For a file opened only for reading: why opening it for the fix would
+    // fail now (the file or its file system is read-only, or another program
+    // holds a lock on it), as far as can be told without write access.
+    // Nothing when it would open, and always nothing for a file opened for
+    // the fix itself.
+    virtual std::optional<Error> updateblocked() const = 0;
 };
 
 // Opens files for the fix. The system's own is systemfiles(); tests put
@@ -35,16 +45,27 @@ class FileService {
 public:
     virtual ~FileService() = default;
 
-    // Opens an existing regular file for reading and writing. Never creates
-    // a file, never blocks on a FIFO or device, and refuses anything that is
-    // not a plain file on disk.
+    // Opens an existing regular file for reading and writing, locked against
+    // other programs that take locks. Never creates a file, never opens a
+    // FIFO, device or kernel file, and refuses anything that is not a plain
+    // file on disk before asking for write access. A file locked by another
+    // program is refused ("the file is locked by another program").
     virtual std::unique_ptr<File> open(const std::string &path) = 0;
+
+    // The same checks, but the file is opened for reading only and at most a
+    // shared lock is taken: nothing is ever written, so this works on
+    // read-only media and on files the user may only read.
+    virtual std::unique_ptr<File> openforreading(const std::string &path) = 0;
 };
 
 FileService &systemfiles();
 
-// The platform's implementation behind systemfiles(): POSIX or Windows.
+// The platform's implementations behind systemfiles(): POSIX or Windows.
 // `path` is UTF-8 on Windows and the file system's own bytes on POSIX.
 std::unique_ptr<File> openforupdate(const std::string &path);
+std::unique_ptr<File> openforreading(const std::string &path);
+
+// The reason given for a file that another program holds locked.
+inline constexpr const char *kLockedByAnother = "the file is locked by another program";
 
 } // namespace quenlo

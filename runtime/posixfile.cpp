@@ -1,41 +1,27 @@
-// POSIX file services: one descriptor opened O_RDWR, positioned reads and
-// writes, fsync before anything is reported as done.
+// POSIX file services: the path is looked at before anything is opened for
+// data, then one descriptor is opened (O_RDWR for the fix, O_RDONLY for a
+// look), locked, and used for positioned reads and writes; fsync before
+// anything is reported as done.
 #include "error.h"
 #include "file.h"
+#include "posixlocks.h"
+#include "posixopen.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace quenlo {
 
 namespace {
 
-std::string kindof(mode_t mode)
-{
-    if (S_ISDIR(mode))
-        return "a directory";
-    if (S_ISFIFO(mode))
-        return "a FIFO";
-    if (S_ISSOCK(mode))
-        return "a socket";
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return "a device";
-    return "not a plain file";
-}
-
 [[noreturn]] void fail(int number, const std::string &path, const std::string &what)
 {
     throw Error(number, path, what + ": " + std::strerror(number));
-}
-
-[[noreturn]] void refuse(mode_t mode, const std::string &path)
-{
-    const int number = S_ISDIR(mode) ? EISDIR : EINVAL;
-    throw Error(number, path, "cannot open: not a regular file (" + kindof(mode) + ")");
 }
 
 off_t byteoffset(std::uint64_t position, std::size_t count, const std::string &path)
@@ -115,6 +101,10 @@ public:
             fail(errno, path_, "cannot close");
     }
 
+    std::optional<Error> updateblocked() const override { return blocked_; }
+    int descriptor() const { return handle(); }
+    void setupdateblocked(std::optional<Error> reason) { blocked_ = std::move(reason); }
+
 private:
     int handle() const
     {
@@ -125,37 +115,62 @@ private:
 
     int fd_;
     std::string path_;
+    std::optional<Error> blocked_;
 };
+
+// Opens the file looked at for data and makes the descriptor blocking again
+// (it was opened non-blocking so that another program's lease refuses the
+// open at once instead of holding it up).
+std::unique_ptr<PosixFile> opendata(const posix::LookedAt &looked, int flags, const std::string &path,
+                                    const char *what)
+{
+    const int fd = looked.open(flags, path);
+    if (fd < 0) {
+        const int number = errno;
+        if (number == EWOULDBLOCK || number == EAGAIN)
+            throw Error(number, path, kLockedByAnother);
+        fail(number, path, what);
+    }
+    auto file = std::make_unique<PosixFile>(fd, path);
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) < 0)
+        fail(errno, path, "cannot open");
+    return file;
+}
+
+// Why opening the file for reading and writing would fail, asked without
+// write access: permission for this user, a read-only mount, other
+// programs' locks.
+std::optional<Error> whynotwritable(int fd, const std::string &path)
+{
+    const std::string what = "cannot open for reading and writing: ";
+    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) < 0)
+        return Error(errno, path, what + std::strerror(errno));
+    struct statvfs filesystem {};
+    if (::fstatvfs(fd, &filesystem) == 0 && (filesystem.f_flag & ST_RDONLY))
+        return Error(EROFS, path, what + std::strerror(EROFS));
+    return posix::lockedbyanother(fd, path);
+}
 
 } // namespace
 
 std::unique_ptr<File> openforupdate(const std::string &path)
 {
-    // Look before opening, so that a device or FIFO is never opened at all.
-    struct stat before {};
-    if (::stat(path.c_str(), &before) < 0)
-        fail(errno, path, "cannot open");
-    if (!S_ISREG(before.st_mode))
-        refuse(before.st_mode, path);
+    const auto looked = posix::lookat(path);
+    auto file = opendata(looked, O_RDWR, path, "cannot open for reading and writing");
+    posix::lockexclusive(file->descriptor(), path);
+    return file;
+}
 
-    // No O_CREAT: a missing file is an error, never created. O_NONBLOCK keeps
-    // the open from hanging should the path be swapped for a FIFO meanwhile.
-    int fd;
-    do
-        fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        fail(errno, path, "cannot open for reading and writing");
-    auto file = std::make_unique<PosixFile>(fd, path);
-
-    struct stat opened {};
-    if (::fstat(fd, &opened) < 0)
-        fail(errno, path, "cannot open");
-    if (!S_ISREG(opened.st_mode))
-        refuse(opened.st_mode, path);
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) < 0)
-        fail(errno, path, "cannot open");
+std::unique_ptr<File> openforreading(const std::string &path)
+{
+    const auto looked = posix::lookat(path);
+    auto file = opendata(looked, O_RDONLY, path, "cannot open for reading");
+    auto blocked = whynotwritable(file->descriptor(), path);
+    auto shared = posix::lockshared(file->descriptor(), path);
+    if (!blocked)
+        blocked = shared ? std::move(shared) : posix::flockedbyanother(file->descriptor(), path);
+    file->setupdateblocked(std::move(blocked));
     return file;
 }
 

@@ -1,80 +1,31 @@
-// Windows file services: one handle from CreateFileW on the wide path, reads
-// and writes at explicit offsets, FlushFileBuffers before anything is
-// reported as done. Other programs may read the file while it is open, but
-// not write it.
+// Windows file services. The path is judged by its name first (device names
+// and pipes are refused before anything is opened), then opened with no data
+// access to make sure it is a plain file on a disk, and only then reopened
+// from that handle for reading (and writing, for the fix). Reads and writes
+// go to explicit offsets; FlushFileBuffers before anything is reported as
+// done. While the fix runs, other programs may read the file but not write
+// it; a look lets them do both.
 #include "error.h"
 #include "file.h"
+#include "winfailure.h"
+#include "winpath.h"
+#include "wintext.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
 #include <windows.h>
 
+#include <algorithm>
+#include <utility>
+#include <cstdio>
 #include <limits>
 
 namespace quenlo {
 
 namespace {
 
-std::wstring widen(const std::string &text)
-{
-    if (text.empty())
-        return {};
-    const int size = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    if (size <= 0)
-        throw Error(ERROR_NO_UNICODE_TRANSLATION, text, "cannot open: the name is not valid UTF-8");
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-    return wide;
-}
-
-std::string narrow(const wchar_t *text, std::size_t length)
-{
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-    if (size > 0)
-        ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), result.data(), size, nullptr, nullptr);
-    return result;
-}
-
-// The system's own words for an error code, without the line break.
-std::string systemmessage(DWORD code)
-{
-    wchar_t *buffer = nullptr;
-    const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
-                                              | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                          nullptr, code, 0, reinterpret_cast<wchar_t *>(&buffer), 0, nullptr);
-    std::string text = length > 0 ? narrow(buffer, length) : "Error " + std::to_string(code) + ".";
-    ::LocalFree(buffer);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
-        text.pop_back();
-    return text;
-}
-
-[[noreturn]] void fail(DWORD code, const std::string &path, const std::string &what)
-{
-    throw Error(static_cast<int>(code), path, what + ": " + systemmessage(code));
-}
-
-// An absolute path in the form that lifts the 260-character limit.
-std::wstring longform(const std::wstring &path, const std::string &original)
-{
-    if (path.empty() || path.rfind(L"\\\\?\\", 0) == 0 || path.rfind(L"\\\\.\\", 0) == 0)
-        return path;
-    const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (size == 0)
-        fail(::GetLastError(), original, "cannot open");
-    std::wstring full(size, L'\0');
-    const DWORD used = ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
-    if (used == 0 || used >= size)
-        fail(::GetLastError(), original, "cannot open");
-    full.resize(used);
-    if (full.rfind(L"\\\\.\\", 0) == 0 || full.rfind(L"\\\\?\\", 0) == 0)
-        return full; // a device name such as NUL, or already in long form
-    if (full.rfind(L"\\\\", 0) == 0)
-        return L"\\\\?\\UNC\\" + full.substr(2);
-    return L"\\\\?\\" + full;
-}
+using win::fail;
 
 OVERLAPPED at(std::uint64_t position, std::size_t done, const std::string &path)
 {
@@ -91,6 +42,33 @@ DWORD chunk(std::size_t remaining)
 {
     return static_cast<DWORD>(std::min<std::size_t>(remaining, std::numeric_limits<DWORD>::max()));
 }
+
+// A handle closed when it goes away.
+class Handle {
+public:
+    explicit Handle(HANDLE handle = INVALID_HANDLE_VALUE)
+        : handle_(handle)
+    {
+    }
+    Handle(Handle &&other) noexcept
+        : handle_(other.release())
+    {
+    }
+    Handle(const Handle &) = delete;
+    Handle &operator=(const Handle &) = delete;
+    Handle &operator=(Handle &&) = delete;
+    ~Handle()
+    {
+        if (valid())
+            ::CloseHandle(handle_);
+    }
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+    HANDLE get() const { return handle_; }
+    HANDLE release() { return std::exchange(handle_, INVALID_HANDLE_VALUE); }
+
+private:
+    HANDLE handle_;
+};
 
 class WindowsFile final : public File {
 public:
@@ -154,7 +132,8 @@ public:
             fail(::GetLastError(), path_, "cannot close");
     }
 
-private:
+    std::optional<Error> updateblocked() const override { return blocked_; }
+    void setupdateblocked(std::optional<Error> reason) { blocked_ = std::move(reason); }
     HANDLE handle() const
     {
         if (handle_ == INVALID_HANDLE_VALUE)
@@ -162,52 +141,158 @@ private:
         return handle_;
     }
 
+private:
     HANDLE handle_;
     std::string path_;
+    std::optional<Error> blocked_;
 };
 
-// An open refused for a reason we can put plainly; the system's own words
-// follow in brackets.
-[[noreturn]] void refuseopen(DWORD code, const std::string &path, const std::string &plainly)
+[[noreturn]] void notplain(DWORD code, const std::string &path, const std::string &kind)
 {
-    throw Error(static_cast<int>(code), path,
-                "cannot open for reading and writing: " + plainly + " (" + systemmessage(code) + ")");
+    throw Error(static_cast<int>(code), path, "cannot open: not a regular file (" + kind + ")");
 }
 
-[[noreturn]] void notplain(const std::string &path, const std::string &kind)
+// Reparse points that still hold the file's own data once opened: files
+// deduplicated, compressed by the system (WOF) or kept in step by a cloud
+// provider. Links are followed when opening and never seen here.
+bool holdsitsowndata(DWORD tag)
 {
-    throw Error(ERROR_BAD_FILE_TYPE, path, "cannot open: not a regular file (" + kind + ")");
+    return tag == IO_REPARSE_TAG_DEDUP || tag == IO_REPARSE_TAG_WOF || (tag & 0xFFFF0FFF) == IO_REPARSE_TAG_CLOUD;
+}
+
+// Makes sure the handle, opened with no data access, is a plain file on a
+// disk: no folder, device, pipe or volume, no reparse point of a kind that
+// is not known to be one.
+void refuseunlessplainfile(HANDLE handle, const std::string &path)
+{
+    const DWORD type = ::GetFileType(handle);
+    if (type != FILE_TYPE_DISK)
+        notplain(ERROR_BAD_FILE_TYPE, path, type == FILE_TYPE_PIPE ? "a pipe" : "a device");
+    FILE_ATTRIBUTE_TAG_INFO info{};
+    if (!::GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &info, sizeof info))
+        fail(::GetLastError(), path, "cannot open");
+    if (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        notplain(ERROR_BAD_FILE_TYPE, path, "a folder");
+    if (info.FileAttributes & FILE_ATTRIBUTE_DEVICE)
+        notplain(ERROR_BAD_FILE_TYPE, path, "a device");
+    if ((info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && !holdsitsowndata(info.ReparseTag)) {
+        char tag[16];
+        std::snprintf(tag, sizeof tag, "0x%08lX", static_cast<unsigned long>(info.ReparseTag));
+        notplain(ERROR_BAD_FILE_TYPE, path, std::string("a reparse point of kind ") + tag);
+    }
+}
+
+// The file behind a path, opened with no data access: no device woken, no
+// pipe instance taken, no share mode of anyone's disturbed.
+Handle lookat(const std::string &path, const std::wstring &wide, const char *what)
+{
+    // A folder is named as such rather than refused as "access denied".
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        notplain(ERROR_BAD_FILE_TYPE, path, "a folder");
+    // OPEN_EXISTING: a missing file is an error, never created.
+    Handle looked(::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                nullptr));
+    if (!looked.valid())
+        fail(::GetLastError(), path, what);
+    refuseunlessplainfile(looked.get(), path);
+    return looked;
+}
+
+bool sameFile(HANDLE one, HANDLE other)
+{
+    BY_HANDLE_FILE_INFORMATION a{}, b{};
+    return ::GetFileInformationByHandle(one, &a) && ::GetFileInformationByHandle(other, &b)
+           && a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh
+           && a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// Opens the file looked at for data. Where ReOpenFile is not to be had, the
+// path is opened again and must lead to the same file.
+HANDLE reopen(const Handle &looked, const std::wstring &wide, DWORD access, DWORD share, const std::string &path)
+{
+    HANDLE handle = ::ReOpenFile(looked.get(), access, share, 0);
+    if (handle != INVALID_HANDLE_VALUE)
+        return handle;
+    const DWORD code = ::GetLastError();
+    if (code != ERROR_CALL_NOT_IMPLEMENTED && code != ERROR_NOT_SUPPORTED && code != ERROR_INVALID_FUNCTION
+        && code != ERROR_INVALID_PARAMETER)
+        return INVALID_HANDLE_VALUE;
+    Handle again(::CreateFileW(wide.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!again.valid())
+        return INVALID_HANDLE_VALUE;
+    if (!sameFile(looked.get(), again.get()))
+        throw Error(ERROR_FILE_INVALID, path, "cannot open: the file was replaced while it was being opened");
+    return again.release();
+}
+
+std::wstring checkedname(const std::string &path)
+{
+    const std::wstring wide = toutf16(path);
+    if (wide.empty())
+        fail(ERROR_FILE_NOT_FOUND, path, "cannot open");
+    const std::wstring full = win::fullpath(wide, path);
+    if (const char *kind = win::devicekind(full))
+        notplain(ERROR_BAD_FILE_TYPE, path, kind);
+    return win::longform(full);
+}
+
+// Why the fix could not open the file for writing, asked without write
+// access: the read-only attribute, a write-protected volume, or another
+// program's exclusive lock on the header.
+std::optional<Error> whynotwritable(HANDLE handle, const std::string &path)
+{
+    const std::string what = "cannot open for reading and writing";
+    FILE_BASIC_INFO basic{};
+    if (::GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic)
+        && (basic.FileAttributes & FILE_ATTRIBUTE_READONLY))
+        return Error(ERROR_ACCESS_DENIED, path,
+                     what + ": the file is read-only (" + win::systemmessage(ERROR_ACCESS_DENIED) + ")");
+    DWORD flags = 0;
+    if (::GetVolumeInformationByHandleW(handle, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0)
+        && (flags & FILE_READ_ONLY_VOLUME))
+        return Error(ERROR_WRITE_PROTECT, path, win::describe(ERROR_WRITE_PROTECT, what));
+    OVERLAPPED start{};
+    if (!::LockFileEx(handle, LOCKFILE_FAIL_IMMEDIATELY, 0, 10, 0, &start)) {
+        const DWORD code = ::GetLastError();
+        if (code == ERROR_LOCK_VIOLATION || code == ERROR_IO_PENDING)
+            return Error(ERROR_LOCK_VIOLATION, path, kLockedByAnother);
+        return std::nullopt;
+    }
+    ::UnlockFileEx(handle, 0, 10, 0, &start);
+    return std::nullopt;
 }
 
 } // namespace
 
 std::unique_ptr<File> openforupdate(const std::string &path)
 {
-    const std::wstring wide = longform(widen(path), path);
-    if (wide.empty())
-        fail(ERROR_FILE_NOT_FOUND, path, "cannot open");
-
-    // Look before opening, so that a folder is named as such rather than
-    // being refused as "access denied".
-    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        notplain(path, "a folder");
-
-    // OPEN_EXISTING: a missing file is an error, never created.
-    const HANDLE handle = ::CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::wstring wide = checkedname(path);
+    const std::string what = "cannot open for reading and writing";
+    const Handle looked = lookat(path, wide, what.c_str());
+    const HANDLE handle = reopen(looked, wide, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, path);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD code = ::GetLastError();
-        const bool readonly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+        FILE_BASIC_INFO basic{};
+        const bool readonly = ::GetFileInformationByHandleEx(looked.get(), FileBasicInfo, &basic, sizeof basic)
+                              && (basic.FileAttributes & FILE_ATTRIBUTE_READONLY);
         if (code == ERROR_ACCESS_DENIED && readonly)
-            refuseopen(code, path, "the file is read-only");
-        if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION)
-            refuseopen(code, path, "the file is being used by another process");
-        fail(code, path, "cannot open for reading and writing");
+            throw Error(static_cast<int>(code), path,
+                        what + ": the file is read-only (" + win::systemmessage(code) + ")");
+        fail(code, path, what);
     }
+    return std::make_unique<WindowsFile>(handle, path);
+}
+
+std::unique_ptr<File> openforreading(const std::string &path)
+{
+    const std::wstring wide = checkedname(path);
+    const Handle looked = lookat(path, wide, "cannot open for reading");
+    const HANDLE handle = reopen(looked, wide, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, path);
+    if (handle == INVALID_HANDLE_VALUE)
+        fail(::GetLastError(), path, "cannot open for reading");
     auto file = std::make_unique<WindowsFile>(handle, path);
-    if (::GetFileType(handle) != FILE_TYPE_DISK)
-        notplain(path, "a device or pipe");
+    file->setupdateblocked(whynotwritable(handle, path));
     return file;
 }
 

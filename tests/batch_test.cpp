@@ -112,6 +112,10 @@ public:
             quenlo::cli::noteinterrupt(SIGINT);
         return quenlo::systemfiles().open(path);
     }
+    std::unique_ptr<quenlo::File> openforreading(const std::string &path) override
+    {
+        return quenlo::systemfiles().openforreading(path);
+    }
 
 private:
     std::atomic<int> opens_{0};
@@ -213,6 +217,10 @@ public:
     {
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
         return quenlo::systemfiles().open(path);
+    }
+    std::unique_ptr<quenlo::File> openforreading(const std::string &path) override
+    {
+        return quenlo::systemfiles().openforreading(path);
     }
 };
 

@@ -199,11 +199,12 @@ TEST(CheckProjectFile, shouldTellWhetherAFixIsNeededWithoutWriting)
     RecordingFiles files;
     ProjectHeader prjheader{};
 
-    EXPECT_EQ(quenlo::checkprojectfile(needs, prjheader, files), FixOutcome::Fixed);
-    EXPECT_EQ(quenlo::checkprojectfile(fixed, prjheader, files), FixOutcome::InvalidVersion);
+    EXPECT_EQ(quenlo::checkprojectfile(needs, prjheader, files).outcome, FixOutcome::Fixed);
+    EXPECT_EQ(quenlo::checkprojectfile(fixed, prjheader, files).outcome, FixOutcome::InvalidVersion);
 
     EXPECT_EQ(readall(needs), "/8203" + kTail);
-    EXPECT_EQ(files.events, (std::vector<std::string>{"open", "read", "close", "open", "read", "close"}));
+    EXPECT_EQ(files.events, (std::vector<std::string>{"open for reading", "read", "close", "open for reading", "read",
+                                                      "close"}));
 }
 
 } // namespace

@@ -3,6 +3,9 @@
 #include "error.h"
 #include "file.h"
 
+#include "fixprojectfile.h"
+#include "lockholder.h"
+#include "recordingfiles.h"
 #include "ordinaryuser.h"
 #include "tempdir.h"
 
@@ -11,11 +14,13 @@
 #include <cerrno>
 #include <chrono>
 #include <functional>
+#include <sys/inotify.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+using quenlo::test::LockHolder;
 using quenlo::test::readall;
 using quenlo::test::TempDir;
 
@@ -163,6 +168,193 @@ TEST(SystemFiles, shouldRefuseBytePositionZero)
     std::array<char, 1> buffer{};
 
     EXPECT_THROW(file->read(0, buffer), quenlo::Error);
+}
+
+struct LockCase {
+    const char *name;
+    LockHolder::Kind kind;
+};
+
+std::ostream &operator<<(std::ostream &out, const LockCase &c) { return out << c.name; }
+
+class OtherProgramsLockTest : public ::testing::TestWithParam<LockCase> {
+protected:
+    TempDir dir;
+    std::string path = dir.write("L.PRJ", "/8203 locked by another program");
+};
+
+TEST_P(OtherProgramsLockTest, shouldRefuseTheFixAndLeaveTheFile)
+{
+    const LockHolder other(path, GetParam().kind);
+    ASSERT_EQ(other.state(), "locked");
+
+    try {
+        quenlo::openforupdate(path);
+        FAIL() << "opened a file another program holds locked";
+    } catch (const quenlo::Error &error) {
+        EXPECT_EQ(error.number(), EWOULDBLOCK);
+        EXPECT_EQ(std::string(error.what()), path + ": the file is locked by another program");
+    }
+    EXPECT_EQ(readall(path), "/8203 locked by another program");
+}
+
+TEST_P(OtherProgramsLockTest, shouldLetALookReadButSayTheFixWouldBeRefused)
+{
+    const LockHolder other(path, GetParam().kind);
+    ASSERT_EQ(other.state(), "locked");
+
+    const auto file = quenlo::openforreading(path);
+    std::array<char, 5> buffer{};
+
+    EXPECT_EQ(file->read(1, buffer), 5u);
+    const auto blocked = file->updateblocked();
+    ASSERT_TRUE(blocked.has_value());
+    EXPECT_EQ(blocked->reason(), "the file is locked by another program");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Locks, OtherProgramsLockTest,
+    ::testing::Values(LockCase{"exclusiveFlock", LockHolder::Kind::FlockExclusive},
+                      LockCase{"sharedFlock", LockHolder::Kind::FlockShared},
+                      LockCase{"ofdWriteLock", LockHolder::Kind::OfdWrite},
+                      LockCase{"ofdReadLock", LockHolder::Kind::OfdRead},
+                      LockCase{"posixLockOnTheHeaderOnly", LockHolder::Kind::PosixWrite}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(SystemFiles, shouldHoldBothLocksWhileOpenForTheFixAndReleaseThemWithTheHandle)
+{
+    TempDir dir;
+    const auto path = dir.write("A.PRJ", "/8203");
+    using Kind = LockHolder::Kind;
+
+    auto file = quenlo::openforupdate(path);
+    EXPECT_FALSE(quenlo::test::couldlock(path, Kind::FlockShared));
+    EXPECT_FALSE(quenlo::test::couldlock(path, Kind::OfdRead));
+    file->close();
+
+    EXPECT_TRUE(quenlo::test::couldlock(path, Kind::FlockExclusive));
+    EXPECT_TRUE(quenlo::test::couldlock(path, Kind::OfdWrite));
+}
+
+TEST(SystemFiles, shouldLetOtherReadersLockWhileALookIsOpenButNoWriter)
+{
+    TempDir dir;
+    const auto path = dir.write("A.PRJ", "/8203");
+    using Kind = LockHolder::Kind;
+
+    const auto file = quenlo::openforreading(path);
+
+    EXPECT_FALSE(file->updateblocked().has_value());
+    EXPECT_TRUE(quenlo::test::couldlock(path, Kind::FlockShared));
+    EXPECT_TRUE(quenlo::test::couldlock(path, Kind::OfdRead));
+    EXPECT_FALSE(quenlo::test::couldlock(path, Kind::OfdWrite));
+}
+
+TEST(SystemFiles, shouldLookAtAFileWithoutAnyWriteAFileWatcherCouldSee)
+{
+    TempDir dir;
+    const auto path = dir.write("WATCHED.PRJ", "/8203 watched");
+    const int watcher = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watcher, 0);
+    ASSERT_GE(::inotify_add_watch(watcher, path.c_str(), IN_ALL_EVENTS), 0);
+
+    auto file = quenlo::openforreading(path);
+    std::array<char, 10> buffer{};
+    file->read(1, buffer);
+    file->close();
+
+    std::uint32_t seen = 0;
+    alignas(inotify_event) char events[4096];
+    for (ssize_t got; (got = ::read(watcher, events, sizeof events)) > 0;)
+        for (ssize_t at = 0; at < got;) {
+            const auto *event = reinterpret_cast<const inotify_event *>(events + at);
+            seen |= event->mask;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    ::close(watcher);
+    EXPECT_TRUE(seen & IN_CLOSE_NOWRITE);
+    EXPECT_FALSE(seen & (IN_CLOSE_WRITE | IN_MODIFY | IN_ATTRIB)) << std::hex << seen;
+}
+
+TEST(SystemFiles, shouldLookAtAFileTheUserMayOnlyReadAndSayTheFixWouldBeRefused)
+{
+    TempDir dir;
+    std::filesystem::permissions(dir.path(), std::filesystem::perms(0755));
+    const auto path = dir.write("READONLY.PRJ", "/8203 read-only");
+    std::filesystem::permissions(path, std::filesystem::perms(0444));
+
+    const auto answer = quenlo::test::asordinaryuser([&] {
+        try {
+            const auto file = quenlo::openforreading(path);
+            std::array<char, 5> buffer{};
+            const auto blocked = file->updateblocked();
+            return std::string(buffer.data(), file->read(1, buffer)) + " | "
+                   + (blocked ? std::to_string(blocked->number()) + " " + blocked->reason() : "not blocked");
+        } catch (const quenlo::Error &error) {
+            return std::string(error.what());
+        }
+    });
+
+    EXPECT_EQ(answer, "/8203 | " + std::to_string(EACCES) + " cannot open for reading and writing: Permission denied");
+}
+
+// Files of the kernel's own file systems, where one exists on this machine.
+class KernelFileTest : public ::testing::TestWithParam<const char *> {};
+
+TEST_P(KernelFileTest, shouldRefuseItAsNotAProjectFileOnDiskBeforeOpeningIt)
+{
+    const std::string path = GetParam();
+    struct stat status {};
+    if (::stat(path.c_str(), &status) < 0 || !S_ISREG(status.st_mode))
+        GTEST_SKIP() << path << " is not a file on this machine";
+
+    for (const auto &open : {quenlo::openforupdate, quenlo::openforreading}) {
+        try {
+            open(path);
+            ADD_FAILURE() << "opened " << path;
+        } catch (const quenlo::Error &error) {
+            EXPECT_EQ(error.number(), EINVAL);
+            EXPECT_TRUE(contains(error.what(), path + ": cannot open: not a project file on disk")) << error.what();
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, KernelFileTest,
+                         ::testing::Values("/proc/sys/kernel/hostname", "/proc/self/status",
+                                           "/sys/kernel/uevent_seqnum", "/sys/fs/cgroup/cgroup.procs",
+                                           "/sys/kernel/debug/sleep_time", "/sys/kernel/security/lsm"),
+                         [](const auto &info) {
+                             std::string name = info.param;
+                             for (auto &c : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(c)))
+                                     c = '_';
+                             return name;
+                         });
+
+// The window's Fix goes through fixprojectfile and systemfiles(): the same
+// refusals reach it, before any outcome is shown.
+TEST(FixProjectFileOnThisSystem, shouldRefuseALockedFileAndAKernelFileWithoutShowingAnOutcome)
+{
+    TempDir dir;
+    const auto locked = dir.write("LOCKED.PRJ", "/8203 in use");
+    const LockHolder other(locked, LockHolder::Kind::OfdWrite);
+    ASSERT_EQ(other.state(), "locked");
+    quenlo::ProjectHeader prjheader{};
+    quenlo::test::RecordingMessages messages;
+
+    for (const std::string &path : {locked, std::string("/proc/sys/kernel/hostname")}) {
+        try {
+            quenlo::fixprojectfile(path, prjheader, messages);
+            ADD_FAILURE() << "fixed " << path;
+        } catch (const quenlo::Error &error) {
+            EXPECT_EQ(error.subject(), path);
+            EXPECT_TRUE(contains(error.reason(), "locked by another program")
+                        || contains(error.reason(), "not a project file on disk"))
+                << error.what();
+        }
+    }
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(readall(locked), "/8203 in use");
 }
 
 } // namespace

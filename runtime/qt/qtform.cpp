@@ -7,6 +7,9 @@
 #include "twips.h"
 #include "windowfont.h"
 
+#include <QDir>
+#include <QIcon>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -54,6 +57,23 @@ QFont windowfont(const FormDescription &form)
     return fittingfont(font, boxes);
 }
 
+// The program's icon from what it carries under :/icons, none when it
+// carries none. A window's icon is shown at most at this size; the desktop
+// entry's icons serve the larger places, and each size given here is sent
+// to the window manager at every start.
+constexpr int kLargestWindowIcon = 64;
+
+QIcon programicon()
+{
+    QIcon icon;
+    for (const auto &file : QDir(QStringLiteral(":/icons")).entryInfoList(QDir::Files)) {
+        const auto size = QImageReader(file.filePath()).size();
+        if (size.isValid() && size.width() <= kLargestWindowIcon)
+            icon.addFile(file.filePath(), size);
+    }
+    return icon;
+}
+
 template <class Widget>
 std::pair<QWidget *, std::unique_ptr<Control>> make(Widget *widget)
 {
@@ -96,6 +116,7 @@ QtForm::QtForm(const FormDescription &description, QtServices services, QWidget 
 {
     setObjectName(qtext(description.name));
     setWindowTitle(qtext(description.caption));
+    setWindowIcon(programicon());
     setFont(windowfont(description));
     const auto client = pixels(0, 0, description.width, description.height, kLayoutDpi);
     setFixedSize(client.width, client.height);

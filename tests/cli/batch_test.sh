@@ -39,6 +39,7 @@ fix() { # runs the program with a time limit; sets out, err, status
     err=$(tr -d '\r' <err.txt)
 }
 fixed_text="Project file successfully fixed."
+done_text="Project file already fixed."
 invalid_text="Invalid MIRD Project file version."
 project() { printf '/8203 MIRD %s\n' "$2" >"$1"; }
 # Makes files P0001.PRJ .. PCOUNT.PRJ in folder $1; every seventh has
@@ -77,16 +78,16 @@ same-file)
     project GOOD.PRJ good
     ln GOOD.PRJ HARD.PRJ
     names=(GOOD.PRJ ./GOOD.PRJ HARD.PRJ)
-    expected=$(printf 'GOOD.PRJ: %s\n./GOOD.PRJ: %s\nHARD.PRJ: %s' "$fixed_text" "$invalid_text" "$invalid_text")
+    expected=$(printf 'GOOD.PRJ: %s\n./GOOD.PRJ: %s\nHARD.PRJ: %s' "$fixed_text" "$done_text" "$done_text")
     if ! $windows; then
         ln -s GOOD.PRJ SOFT.PRJ
         names+=(SOFT.PRJ)
-        expected+=$(printf '\nSOFT.PRJ: %s' "$invalid_text")
+        expected+=$(printf '\nSOFT.PRJ: %s' "$done_text")
     fi
     for jobs in 1 2 8 32; do
         project GOOD.PRJ good
         fix -j "$jobs" "${names[@]}"
-        check "status -j $jobs" 1 "$status"
+        check "status -j $jobs" 0 "$status"
         check "stdout -j $jobs" "$expected" "$out"
         check "stderr -j $jobs" "" "$err"
         check "file -j $jobs" "/8202 MIRD good" "$(cat GOOD.PRJ)"
@@ -116,9 +117,9 @@ recursive)
     printf '/8203 not a project\n' >tree/notes.txt
     printf 'MIRD/8202\n' >tree/b/old.PRJ
     fix -r -j 4 tree SOLO.PRJ
-    check status 1 "$status"
+    check status 0 "$status"
     check stdout "$(printf 'tree%sA.PRJ: %s\ntree%sZ.PRJ: %s\ntree%sb%sdeep%sy.PRJ: %s\ntree%sb%sold.PRJ: %s\ntree%sb%sx.Prj: %s\ntree%sc.prj: %s\nSOLO.PRJ: %s' \
-        "$sep" "$fixed_text" "$sep" "$fixed_text" "$sep" "$sep" "$sep" "$fixed_text" "$sep" "$sep" "$invalid_text" \
+        "$sep" "$fixed_text" "$sep" "$fixed_text" "$sep" "$sep" "$sep" "$fixed_text" "$sep" "$sep" "$done_text" \
         "$sep" "$sep" "$fixed_text" "$sep" "$fixed_text" "$fixed_text")" "$out"
     check stderr "" "$err"
     check "other file" "/8203 not a project" "$(cat tree/notes.txt)"
@@ -218,17 +219,34 @@ interrupt)
     check "lines in order" "$(printf '%s\n' d/*.PRJ | head -n "$printed" | tr / "$sep")" "$(sed 's/: .*//' <<<"$out")"
     check "files after the last line touched" "" "$(printf '%s\n' d/*.PRJ | tail -n +$((printed + 1)) | xargs grep -l '^/8202')"
     ;;
-bad-jobs)
+jobs-grammar)
+    # -j takes its value as getopt does; anything but 1 to 256 is refused
+    # before any file is touched.
+    for form in "-j4" "-nj4" "-nj 4" "-j 4" "--jobs=4" "--jobs 4" "-rnj 256" "-j 0004"; do
+        project GOOD.PRJ good
+        read -r -a words <<<"$form"
+        fix GOOD.PRJ "${words[@]}"
+        check "status $form" 0 "$status"
+        contains "stdout $form" "GOOD.PRJ: " "$out"
+        check "stderr $form" "" "$err"
+    done
     project GOOD.PRJ good
-    for jobs in 0 -1 x 257 1.5 ''; do
+    hint="Try 'quenlo-fix --help' for more information."
+    for jobs in 0 -1 x 257 1.5 '' 99999999999999999999 ' 4'; do
         fix -j "$jobs" GOOD.PRJ
         check "status -j '$jobs'" 2 "$status"
         check "stdout -j '$jobs'" "" "$out"
-        contains "stderr -j '$jobs'" "Try 'quenlo-fix --help'" "$err"
+        check "stderr -j '$jobs'" "$(printf "quenlo-fix: invalid number of jobs: '%s' (1 to 256)\n%s" "$jobs" "$hint")" "$err"
     done
     fix GOOD.PRJ -j
-    check "status -j without a number" 2 "$status"
-    check "file" "/8203 MIRD good" "$(cat GOOD.PRJ)"
+    check "stderr -j without a number" "$(printf "quenlo-fix: option requires an argument -- 'j'\n%s" "$hint")" "$err"
+    fix GOOD.PRJ --jobs
+    check "stderr --jobs without a number" "$(printf "quenlo-fix: option '--jobs' requires an argument\n%s" "$hint")" "$err"
+    fix --recursive=yes GOOD.PRJ
+    check "stderr --recursive=yes" "$(printf "quenlo-fix: option '--recursive' doesn't allow an argument\n%s" "$hint")" "$err"
+    check "file after the refusals" "/8203 MIRD good" "$(head -c 15 GOOD.PRJ)"
+    fix -- -j GOOD.PRJ
+    contains "-j after -- is a file" "quenlo-fix: -j: cannot open" "$err"
     ;;
 wildcards)
     # Windows programs expand their own wildcards; sorted; a pattern that

@@ -30,7 +30,7 @@ fix() { # runs the program; sets out, err, status
 }
 
 printf '/8203 MIRD project\nbody' >GOOD.PRJ
-printf 'MIRD/8202 project\nbody' >OLD.PRJ
+printf 'MIRD/8201 project\nbody' >OLD.PRJ
 fixed=$(printf '/8202 MIRD project\nbody')
 
 case $case_name in
@@ -46,7 +46,7 @@ wrong-version)
     check status 1 "$status"
     check stdout "OLD.PRJ: Invalid MIRD Project file version." "$out"
     check stderr "" "$err"
-    check file "$(printf 'MIRD/8202 project\nbody')" "$(cat OLD.PRJ)"
+    check file "$(printf 'MIRD/8201 project\nbody')" "$(cat OLD.PRJ)"
     ;;
 missing)
     fix NONE.PRJ

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# quenlo-fix on failing disks and odd files: each case must end with an
+# quenlo-fix on failing disks, odd files and files it may not write (locked
+# by another program, read-only; also in a dry run): each case must end with an
 # error and a non-zero exit (never the success text), or with the file
 # exactly fixed, and the file must be as it was or exactly as fixed.
 # Usage: fault_test.sh CASE QUENLO_FIX SHIM
@@ -88,7 +89,68 @@ mode-444)
     fi
     expect_status 2; expect_no_success; expect_error "cannot open for reading and writing: Permission denied"
     expect_file GOOD.PRJ "$before" ;;
-read-only-mount | full-filesystem)
+locked-flock | dry-run-locked-flock)
+    # Another program holds an exclusive flock for as long as quenlo-fix runs.
+    command -v flock >/dev/null || exit 77
+    dry=()
+    [ "$case_name" = dry-run-locked-flock ] && dry=(--dry-run)
+    run flock -x GOOD.PRJ "$program" "${dry[@]}" GOOD.PRJ
+    expect_status 2; expect_no_success
+    if [ "$case_name" = locked-flock ]; then
+        expect_error "quenlo-fix: GOOD.PRJ: the file is locked by another program"
+        [ ! -s out.txt ] || fail "a line on standard output: $(cat out.txt)"
+    else
+        expect_error "quenlo-fix: GOOD.PRJ: the real run would fail: the file is locked by another program"
+        grep -qx "GOOD.PRJ: Project file needs fixing." out.txt || fail "stdout: $(cat out.txt)"
+    fi
+    expect_file GOOD.PRJ "$before" ;;
+dry-run-mode-444)
+    chmod 444 GOOD.PRJ
+    cp "$program" ./quenlo-fix && chmod 755 quenlo-fix
+    if [ "$(id -u)" -eq 0 ]; then
+        command -v setpriv >/dev/null || exit 77
+        run setpriv --reuid=65534 --regid=65534 --clear-groups ./quenlo-fix --dry-run GOOD.PRJ
+    else
+        run ./quenlo-fix --dry-run GOOD.PRJ
+    fi
+    expect_status 2
+    grep -qx "GOOD.PRJ: Project file needs fixing." out.txt || fail "stdout: $(cat out.txt)"
+    expect_error "quenlo-fix: GOOD.PRJ: the real run would fail: cannot open for reading and writing: Permission denied"
+    expect_file GOOD.PRJ "$before" ;;
+kernel-file)
+    run "$program" --dry-run /proc/sys/kernel/hostname
+    expect_status 2; expect_error "/proc/sys/kernel/hostname: cannot open: not a project file on disk"
+    run "$program" /proc/sys/kernel/hostname
+    expect_status 2; expect_no_success
+    expect_error "/proc/sys/kernel/hostname: cannot open: not a project file on disk" ;;
+kernel-file-systems)
+    # One file of each of the kernel's file systems that can be mounted here,
+    # in a private mount namespace. Looked at with --dry-run only, so that a
+    # fault never opens a kernel file for writing.
+    [ "$(id -u)" -eq 0 ] && unshare -m true 2>/dev/null || exit 77
+    mkdir mnt
+    cat >inner.sh <<'INNER'
+for fs in debugfs tracefs securityfs configfs cgroup cgroup2 bpf efivarfs; do
+    mount -t "$fs" none mnt 2>/dev/null || continue
+    file=$(find mnt -maxdepth 2 -type f -readable 2>/dev/null | head -1)
+    if [ -n "$file" ]; then
+        timeout 10 "$1" --dry-run "$file" >out.txt 2>err.txt
+        echo "$fs $? $(cat out.txt err.txt)"
+    fi
+    umount mnt
+done
+INNER
+    unshare -m bash inner.sh "$program" >seen.txt
+    [ -s seen.txt ] || exit 77
+    while read -r fs status rest; do
+        [ "$status" -eq 2 ] || fail "$fs: exit status $status"
+        case $rest in
+        *"cannot open: not a project file on disk (a file of the kernel's $fs file system)"*) ;;
+        *) fail "$fs: $rest" ;;
+        esac
+        case $rest in *"Project file"*) fail "$fs: a line on standard output: $rest" ;; esac
+    done <seen.txt ;;
+read-only-mount | full-filesystem | dry-run-read-only-mount)
     # Needs a file system of its own: a private mount namespace as root, or
     # a user namespace otherwise.
     [ "$(id -u)" -eq 0 ] && ns=(unshare -m) || ns=(unshare -r -m)
@@ -98,14 +160,16 @@ read-only-mount | full-filesystem)
 set -e
 mount -t tmpfs -o size=256k tmpfs mnt
 cp GOOD.PRJ mnt/GOOD.PRJ
-if [ "$1" = read-only-mount ]; then
+if [ "$1" != full-filesystem ]; then
     mount -o remount,ro mnt
 else
     dd if=/dev/zero of=mnt/filler bs=4k 2>/dev/null || true
     ! dd if=/dev/zero of=mnt/more bs=1 count=4096 2>/dev/null
 fi
 set +e
-timeout 10 "$2" mnt/GOOD.PRJ >out.txt 2>err.txt
+dry=()
+[ "$1" = dry-run-read-only-mount ] && dry=(--dry-run)
+timeout 10 "$2" "${dry[@]}" mnt/GOOD.PRJ >out.txt 2>err.txt
 echo $? >status.txt
 cat mnt/GOOD.PRJ >after.PRJ
 INNER
@@ -113,6 +177,11 @@ INNER
     status=$(cat status.txt)
     if [ "$case_name" = read-only-mount ]; then
         expect_status 2; expect_no_success; expect_error "Read-only file system"; expect_file after.PRJ "$before"
+    elif [ "$case_name" = dry-run-read-only-mount ]; then
+        expect_status 2
+        grep -qx "mnt/GOOD.PRJ: Project file needs fixing." out.txt || fail "stdout: $(cat out.txt)"
+        expect_error "quenlo-fix: mnt/GOOD.PRJ: the real run would fail: cannot open for reading and writing: Read-only file system"
+        expect_file after.PRJ "$before"
     else
         expect_status 0; expect_file after.PRJ "$fixed"
     fi ;;

@@ -48,6 +48,8 @@ public:
         real_->close();
     }
 
+    std::optional<Error> updateblocked() const override { return real_->updateblocked(); }
+
 private:
     bool failing(const std::string &call)
     {
@@ -80,6 +82,12 @@ std::unique_ptr<File> RecordingFiles::open(const std::string &path)
 {
     events.push_back("open");
     return std::make_unique<RecordingFile>(openforupdate(path), *this, path);
+}
+
+std::unique_ptr<File> RecordingFiles::openforreading(const std::string &path)
+{
+    events.push_back("open for reading");
+    return std::make_unique<RecordingFile>(quenlo::openforreading(path), *this, path);
 }
 
 void RecordingMessages::show(std::string_view text, std::string_view title)

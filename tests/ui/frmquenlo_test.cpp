@@ -89,6 +89,15 @@ private Q_SLOTS:
         QCOMPARE(h.cmdfix()->font().family(), QStringLiteral("MS Sans Serif"));
     }
 
+    void shouldShowTheProgramsIconInTheSizesAWindowUses()
+    {
+        Harness h;
+        const auto sizes = h.window.windowIcon().availableSizes();
+        QVERIFY(sizes.contains(QSize(16, 16)));
+        QVERIFY(sizes.contains(QSize(48, 48)));
+        QVERIFY(!sizes.contains(QSize(256, 256)));
+    }
+
     void shouldPlaceEachControlAtFifteenTwipsToAPixel_data()
     {
         QTest::addColumn<QString>("name");

@@ -1,0 +1,103 @@
+#include "winconsole.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <utility>
+
+namespace quenlo::cli {
+
+namespace {
+
+// How many bytes at the start of `text` end on a character boundary: a
+// sequence cut off at the end is left for the next flush.
+std::size_t wholecharacters(std::string_view text)
+{
+    std::size_t back = 0;
+    while (back < text.size() && back < 3 && (static_cast<unsigned char>(text[text.size() - 1 - back]) & 0xC0) == 0x80)
+        ++back;
+    if (back == text.size())
+        return text.size();
+    const auto lead = static_cast<unsigned char>(text[text.size() - 1 - back]);
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    return length > back + 1 ? text.size() - 1 - back : text.size();
+}
+
+std::wstring widen(std::string_view text)
+{
+    if (text.empty())
+        return {};
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+    if (size > 0)
+        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+    return wide;
+}
+
+bool writeconsole(HANDLE console, std::wstring_view text)
+{
+    while (!text.empty()) {
+        DWORD written = 0;
+        const DWORD count = static_cast<DWORD>(std::min<std::size_t>(text.size(), 8192));
+        if (!::WriteConsoleW(console, text.data(), count, &written, nullptr) || written == 0)
+            return false;
+        text.remove_prefix(written);
+    }
+    return true;
+}
+
+} // namespace
+
+WideConsoleBuffer::WideConsoleBuffer(Writer write)
+    : write_(std::move(write))
+{
+}
+
+WideConsoleBuffer::~WideConsoleBuffer() { sync(); }
+
+WideConsoleBuffer::int_type WideConsoleBuffer::overflow(int_type c)
+{
+    if (!traits_type::eq_int_type(c, traits_type::eof()))
+        pending_ += traits_type::to_char_type(c);
+    return traits_type::not_eof(c);
+}
+
+std::streamsize WideConsoleBuffer::xsputn(const char *text, std::streamsize count)
+{
+    pending_.append(text, static_cast<std::size_t>(count));
+    return count;
+}
+
+int WideConsoleBuffer::sync()
+{
+    const std::size_t whole = wholecharacters(pending_);
+    const bool written = write_(widen(std::string_view(pending_).substr(0, whole)));
+    pending_.erase(0, whole);
+    return written ? 0 : -1;
+}
+
+std::unique_ptr<std::ostream> consolestream(unsigned long handle)
+{
+    const HANDLE console = ::GetStdHandle(handle);
+    DWORD mode = 0;
+    if (console == INVALID_HANDLE_VALUE || console == nullptr || !::GetConsoleMode(console, &mode))
+        return nullptr;
+
+    // The stream owns its buffer.
+    class ConsoleStream final : public std::ostream {
+    public:
+        explicit ConsoleStream(HANDLE console)
+            : std::ostream(nullptr)
+            , buffer_([console](std::wstring_view text) { return writeconsole(console, text); })
+        {
+            rdbuf(&buffer_);
+        }
+        ~ConsoleStream() override { flush(); }
+
+    private:
+        WideConsoleBuffer buffer_;
+    };
+    return std::make_unique<ConsoleStream>(console);
+}
+
+} // namespace quenlo::cli

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "error.h"
+
+#include <optional>
+#include <string>
+
+namespace quenlo::posix {
+
+// Locks on an open descriptor, released with it. Both kinds are taken on
+// the one open file description, which owns both: other programs may use
+// either kind, and neither of ours can stand in the way of the other.
+
+// Takes an exclusive flock and an exclusive OFD lock on the whole file,
+// without waiting. Throws "the file is locked by another program" when
+// another program holds either kind, and any other failure to lock with
+// the system's words.
+void lockexclusive(int fd, const std::string &path);
+
+// Takes a shared flock and a shared OFD lock, without waiting. Returns why
+// they could not be had, or nothing.
+std::optional<Error> lockshared(int fd, const std::string &path);
+
+// Whether another program holds a POSIX or OFD lock, read or write, that
+// would keep lockexclusive() from succeeding; nothing is placed.
+std::optional<Error> lockedbyanother(int fd, const std::string &path);
+
+// Whether another program holds an flock, shared or exclusive, on the file
+// on which we hold a shared one (taken by lockshared()).
+std::optional<Error> flockedbyanother(int fd, const std::string &path);
+
+} // namespace quenlo::posix

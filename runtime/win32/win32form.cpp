@@ -1,0 +1,321 @@
+#include "win32form.h"
+
+#include "error.h"
+#include "report.h"
+#include "twips.h"
+#include "win32controls.h"
+#include "win32dialogs.h"
+#include "win32messageboxes.h"
+#include "win32text.h"
+
+#include <commctrl.h>
+
+#include <array>
+
+namespace quenlo {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"QuenloForm";
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = 0;
+constexpr int kFirstId = 100; // clear of IDOK and IDCANCEL, which IsDialogMessage sends for Enter and Esc
+
+// The window's own face: the first the system has.
+const std::array<std::wstring, 6> kWindowFaces{L"Microsoft Sans Serif", L"Tahoma", L"Liberation Sans",
+                                               L"Arimo", L"DejaVu Sans Condensed", L"DejaVu Sans"};
+constexpr double kWindowPoints = 8.0;
+
+// Room a push button keeps between its frame and its text, at 96 dpi.
+constexpr int kButtonPadding = 4;
+
+[[noreturn]] void failed(const char *what)
+{
+    throw Error(static_cast<int>(::GetLastError()), {}, what);
+}
+
+struct ChildClass {
+    const wchar_t *name;
+    DWORD style;
+    DWORD exstyle;
+};
+
+ChildClass childclass(const ControlDescription &control)
+{
+    switch (control.kind) {
+    case ControlKind::CommandButton:
+        return {WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, 0};
+    case ControlKind::TextBox:
+        return {WC_EDITW, DWORD{WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL} | (control.readonly ? DWORD{ES_READONLY} : 0),
+                WS_EX_CLIENTEDGE};
+    case ControlKind::Label:
+        break;
+    }
+    return {WC_STATICW, DWORD{SS_NOPREFIX} | (control.wrap ? DWORD{SS_LEFT} : DWORD{SS_LEFTNOWORDWRAP}), 0};
+}
+
+// The order the child windows are made in: the description's tab order,
+// except that a label comes right before the control it names, where
+// assistive tools look for a control's name. Labels take no focus, so the
+// order of the controls that do is unchanged.
+std::vector<std::size_t> creationorder(const FormDescription &form)
+{
+    const auto names = [](const ControlDescription &label, const ControlDescription &control) {
+        return label.kind == ControlKind::Label && label.labelfor == control.name && control.index == -1;
+    };
+    const auto namesany = [&](const ControlDescription &label) {
+        for (const auto &control : form.controls)
+            if (names(label, control))
+                return true;
+        return false;
+    };
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < form.controls.size(); ++i) {
+        if (namesany(form.controls[i]))
+            continue;
+        for (std::size_t j = 0; j < form.controls.size(); ++j)
+            if (names(form.controls[j], form.controls[i]))
+                order.push_back(j);
+        order.push_back(i);
+    }
+    return order;
+}
+
+} // namespace
+
+Win32Form::Win32Form(const FormDescription &description)
+    : description_(description)
+{
+    if (!create(kClassName, widen(description.caption, "the window's caption").c_str(), kStyle, kExStyle))
+        failed("cannot create the window");
+    messages_ = std::make_unique<Win32MessageBoxes>(window());
+    dialogs_ = std::make_unique<Win32FileDialogs>(window());
+    build();
+    dpi_ = static_cast<int>(::GetDpiForWindow(window()));
+    RECT placed{};
+    ::GetWindowRect(window(), &placed);
+    layout(dpi_, {placed.left, placed.top});
+}
+
+Win32Form::~Win32Form()
+{
+    if (window())
+        ::DestroyWindow(window());
+}
+
+void Win32Form::build()
+{
+    const auto order = creationorder(description_);
+    for (const std::size_t i : order) {
+        const auto &control = description_.controls[i];
+        const auto kind = childclass(control);
+        const int id = kFirstId + static_cast<int>(i);
+        const HWND child = ::CreateWindowExW(
+            kind.exstyle, kind.name, widen(control.text, "a control's text").c_str(),
+            WS_CHILD | WS_VISIBLE | kind.style | (control.enabled ? 0 : WS_DISABLED), 0, 0, 0, 0, window(),
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
+        if (!child)
+            failed("cannot create a control of the window");
+        if (control.kind == ControlKind::TextBox)
+            ::SendMessageW(child, EM_SETLIMITTEXT, 0, 0); // as long as the longest path
+        controls_.push_back({&control, child, id, std::make_unique<WindowControl>(child)});
+    }
+    face_ = [&] {
+        const HDC dc = ::GetDC(window());
+        auto face = availableface(dc, kWindowFaces);
+        ::ReleaseDC(window(), dc);
+        return face;
+    }();
+}
+
+void Win32Form::layout(int dpi, POINT topleft)
+{
+    dpi_ = dpi;
+    const int padding = ::MulDiv(kButtonPadding, dpi, 96);
+    std::vector<TextBox> boxes;
+    for (const auto &built : controls_) {
+        const auto &control = *built.description;
+        if (control.font || control.kind == ControlKind::TextBox)
+            continue;
+        const bool button = control.kind == ControlKind::CommandButton;
+        boxes.push_back({widen(control.text, "a control's text"), pixels(control.width, dpi), pixels(control.height, dpi),
+                         control.wrap, button ? padding : 0, button});
+    }
+    const HDC dc = ::GetDC(window());
+    windowfont_ = fittingfont(dc, face_, kWindowPoints, dpi, boxes);
+    // A label that wraps shows the lines the font was fitted to.
+    const HGDIOBJ old = ::SelectObject(dc, windowfont_.get());
+    for (const auto &built : controls_) {
+        const auto &control = *built.description;
+        if (control.kind != ControlKind::Label || !control.wrap || control.font)
+            continue;
+        const int width = pixels(control.width, dpi);
+        const auto lines = wrapwords(dc, widen(control.text, "a control's text"), width - width / 20, DT_NOPREFIX);
+        if (!lines)
+            continue;
+        std::wstring shown;
+        for (const auto &line : *lines)
+            shown += (shown.empty() ? L"" : L"\r\n") + line;
+        ::SetWindowTextW(built.window, shown.c_str());
+    }
+    ::SelectObject(dc, old);
+    ::ReleaseDC(window(), dc);
+
+    ownfonts_.clear();
+    for (const auto &built : controls_) {
+        const auto &control = *built.description;
+        HFONT font = windowfont_.get();
+        if (control.font) {
+            ownfonts_.push_back(makefont(widen(control.font->face, "a font's name"), control.font->points,
+                                         control.font->bold, dpi));
+            font = ownfonts_.back().get();
+        }
+        const auto box = pixels(control.left, control.top, control.width, control.height, dpi);
+        ::SetWindowPos(built.window, nullptr, box.left, box.top, box.width, box.height,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SendMessageW(built.window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+
+    const SIZE client{pixels(description_.width, dpi), pixels(description_.height, dpi)};
+    RECT frame{0, 0, client.cx, client.cy};
+    ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExStyle, static_cast<UINT>(dpi));
+    SIZE outer{frame.right - frame.left, frame.bottom - frame.top};
+    ::SetWindowPos(window(), nullptr, topleft.x, topleft.y, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The frame drawn may differ from the one computed for `dpi` (a caption
+    // still at the old DPI, a wrapped menu...): size by the client area got.
+    RECT got{};
+    ::GetClientRect(window(), &got);
+    if (got.right != client.cx || got.bottom != client.cy) {
+        outer.cx += client.cx - got.right;
+        outer.cy += client.cy - got.bottom;
+        ::SetWindowPos(window(), nullptr, 0, 0, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+    }
+}
+
+Control &Win32Form::control(std::string_view name, int index)
+{
+    for (const auto &built : controls_)
+        if (built.description->name == name && built.description->index == index)
+            return *built.control;
+    throw Error(kInternalError, std::string(name), "no such control in the window");
+}
+
+HWND Win32Form::childwindow(std::string_view name, int index) const
+{
+    for (const auto &built : controls_)
+        if (built.description->name == name && built.description->index == index)
+            return built.window;
+    return nullptr;
+}
+
+FormContext Win32Form::context()
+{
+    return {*this, *dialogs_, *messages_};
+}
+
+HWND Win32Form::firstfocus() const
+{
+    for (const auto &built : controls_)
+        if ((::GetWindowLongW(built.window, GWL_STYLE) & WS_TABSTOP) && ::IsWindowEnabled(built.window))
+            return built.window;
+    return nullptr;
+}
+
+int Win32Form::run(int show)
+{
+    lastfocus_ = firstfocus();
+    ::ShowWindow(window(), show);
+    ::UpdateWindow(window());
+    if (lastfocus_)
+        ::SetFocus(lastfocus_);
+    MSG message{};
+    for (;;) {
+        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0)
+            return static_cast<int>(message.wParam);
+        if (got == -1)
+            failed("cannot read the window's messages");
+        // Tab, Shift+Tab, access keys, Enter and Space as in a dialog.
+        if (window() && ::IsDialogMessageW(window(), &message))
+            continue;
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
+
+// IsDialogMessage asks the window for its default button when Enter is
+// pressed, and presses what it is told, or the control numbered IDOK when
+// there is none. The answer is the focused push button, so Enter presses
+// that one, and otherwise nothing: no button is the window's default.
+LRESULT Win32Form::defaultbutton() const
+{
+    const HWND focus = ::GetFocus();
+    for (const auto &built : controls_)
+        if (built.window == focus && built.description->kind == ControlKind::CommandButton && ::IsWindowEnabled(focus))
+            return MAKELRESULT(built.id, DC_HASDEFID);
+    return 0;
+}
+
+void Win32Form::click(int id)
+{
+    for (const auto &built : controls_) {
+        if (built.id != id || built.description->kind != ControlKind::CommandButton)
+            continue;
+        if (!code_)
+            return;
+        // Nothing may be thrown through the system's code that called the
+        // window procedure: an error the window's code left untrapped is
+        // reported, and it ends the program.
+        try {
+            code_->click(built.description->name, built.description->index);
+            return;
+        } catch (const Error &error) {
+            reporterror(error, *messages_, "Quenlo");
+        } catch (const std::exception &other) {
+            reporterror(Error(kInternalError, {}, other.what()), *messages_, "Quenlo");
+        } catch (...) {
+            reporterror(Error(kInternalError, {}, "an unknown failure"), *messages_, "Quenlo");
+        }
+        ::DestroyWindow(window());
+        return;
+    }
+}
+
+LRESULT Win32Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
+{
+    switch (message) {
+    case WM_COMMAND:
+        // lparam is 0 for IDOK or IDCANCEL sent by IsDialogMessage for an
+        // Enter or Esc that no button takes: nothing to do.
+        if (lparam != 0 && HIWORD(wparam) == BN_CLICKED)
+            click(LOWORD(wparam));
+        return 0;
+    case DM_GETDEFID:
+        return defaultbutton();
+    case WM_ACTIVATE:
+        // Keep the focus on the control that had it while a dialog or
+        // message box was in front.
+        if (LOWORD(wparam) == WA_INACTIVE) {
+            const HWND focus = ::GetFocus();
+            if (focus && ::IsChild(window(), focus))
+                lastfocus_ = focus;
+        } else if (lastfocus_ && ::IsWindowEnabled(lastfocus_)) {
+            ::SetFocus(lastfocus_);
+            return 0;
+        }
+        break;
+    case WM_DPICHANGED: {
+        const auto *suggested = reinterpret_cast<const RECT *>(lparam);
+        layout(HIWORD(wparam), {suggested->left, suggested->top});
+        return 0;
+    }
+    case WM_DESTROY:
+        ::PostQuitMessage(0);
+        return 0;
+    default:
+        break;
+    }
+    return ::DefWindowProcW(window(), message, wparam, lparam);
+}
+
+} // namespace quenlo

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# quenlo.exe against a bare Win32 window built the same way, side by side
+# under Wine: the size of the file and the time from
+# start until the window is shown (median of RUNS). Prints a Markdown table.
+# Usage: on-xvfb.sh windows-bench.sh BUILD_DIR [RUNS]   (WINEPREFIX set)
+set -eu
+build=$(realpath "$1")
+runs=${2:-7}
+here=$(dirname "$(realpath "$0")")
+
+[ -n "${DISPLAY:-}" ] || { echo "windows-bench: no DISPLAY; run it through tests/windows/on-xvfb.sh" >&2; exit 1; }
+export WINEDEBUG=-all
+
+# One start of each first, so that neither pays for a cold prefix.
+"$here/window-start.sh" '^ Bare$' 1 wine "$build/tests/barewindow.exe" >/dev/null
+"$here/window-start.sh" '^ Quenlo$' 1 wine "$build/quenlo.exe" >/dev/null
+
+bare=() quenlo=()
+for _ in $(seq "$runs"); do
+    bare+=("$("$here/window-start.sh" '^ Bare$' 1 wine "$build/tests/barewindow.exe")")
+    quenlo+=("$("$here/window-start.sh" '^ Quenlo$' 1 wine "$build/quenlo.exe")")
+done
+median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+bare_ms=$(median "${bare[@]}")
+quenlo_ms=$(median "${quenlo[@]}")
+size=$(stat -c %s "$build/quenlo.exe")
+bare_size=$(stat -c %s "$build/tests/barewindow.exe")
+
+echo "| measure (Wine, median of $runs, alternating) | quenlo.exe | bare Win32 window | ratio |"
+echo "|---|---|---|---|"
+echo "| file size | $((size / 1024)) KiB | $((bare_size / 1024)) KiB | |"
+echo "| start until the window is shown | $quenlo_ms ms | $bare_ms ms | $(awk -v a="$quenlo_ms" -v b="$bare_ms" 'BEGIN {printf "%.2f", a / b}') |"

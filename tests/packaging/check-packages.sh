@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# Checks the three packages as a user meets them.
+#   .deb:      lintian finds no error nor warning; Depends computed; the desktop entry and
+#              the metainfo validate; unpacked into a scratch root, its
+#              quenlo-fix runs.
+#   installer: runs silently under Wine in its own prefix; the installed
+#              quenlo-fix.exe fixes a file; the uninstaller removes every file
+#              and registry key the installer made.
+#   zip:       holds exactly the expected files.
+# Usage: check-packages.sh PACKAGE_DIR LINUX_BUILD_DIR MINGW_BUILD_DIR
+set -euo pipefail
+
+packages=$(realpath "$1")
+linux_build=$(realpath "$2")
+mingw_build=$(realpath "$3")
+version=$(sed -n 's/^QUENLO_VERSION:STRING=//p' "$linux_build/CMakeCache.txt")
+scratch=$(mktemp -d)
+trap '[ -z "${WINEPREFIX:-}" ] || wineserver -k 2>/dev/null; rm -rf "$scratch"' EXIT
+
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+# A header that needs fixing, then bytes past the header that must survive.
+make_project_file() { printf 'MIRD /8203 rest of the project\n' >"$1"; }
+expect_fixed() {
+    local got; got=$(cat "$1")
+    [ "$got" = 'MIRD /8202 rest of the project' ] || fail "$2: file holds '$got' after the fix"
+}
+
+# ---------------------------------------------------------------- .deb
+deb=$packages/quenlo_${version}_amd64.deb
+if [ ! -f "$deb" ]; then
+    fail "no $deb"
+else
+    if lintian --fail-on error,warning --display-level '>=warning' "$deb"; then
+        pass "lintian reports no error nor warning"
+    else
+        fail "lintian reports errors in $deb"
+    fi
+
+    depends=$(dpkg-deb --field "$deb" Depends)
+    case "$depends" in
+        *libc6*libqt6widgets6* | *libqt6widgets6*libc6*) pass "Depends: $depends" ;;
+        *) fail "Depends lacks the linked libraries: '$depends'" ;;
+    esac
+
+    root=$scratch/debroot
+    dpkg-deb --extract "$deb" "$root"
+    for path in usr/bin/quenlo usr/bin/quenlo-fix \
+                usr/share/applications/quenlo.desktop \
+                usr/share/metainfo/org.quenlo.Quenlo.metainfo.xml \
+                usr/share/icons/hicolor/scalable/apps/quenlo.svg \
+                usr/share/man/man1/quenlo-fix.1.gz usr/share/man/man1/quenlo.1.gz \
+                usr/share/doc/quenlo/copyright usr/share/doc/quenlo/changelog.gz; do
+        [ -f "$root/$path" ] || fail "the .deb lacks /$path"
+    done
+    for size in 16 24 32 48 64 128 256; do
+        png=$root/usr/share/icons/hicolor/${size}x${size}/apps/quenlo.png
+        dims=$(file -b "$png" 2>/dev/null | grep -o '[0-9]* x [0-9]*' || true)
+        [ "$dims" = "$size x $size" ] || fail "icon ${size}x${size}: '$dims'"
+    done
+
+    desktop-file-validate "$root/usr/share/applications/quenlo.desktop" \
+        && pass "desktop-file-validate" || fail "desktop-file-validate"
+    appstreamcli validate --no-net "$root/usr/share/metainfo/org.quenlo.Quenlo.metainfo.xml" \
+        && pass "appstreamcli validate" || fail "appstreamcli validate"
+
+    got=$("$root/usr/bin/quenlo-fix" --version)
+    [ "$got" = "quenlo-fix $version" ] && pass "unpacked quenlo-fix --version: $got" \
+        || fail "unpacked quenlo-fix --version printed '$got'"
+    make_project_file "$scratch/deb.PRJ"
+    "$root/usr/bin/quenlo-fix" "$scratch/deb.PRJ" >/dev/null || fail "unpacked quenlo-fix failed to fix"
+    expect_fixed "$scratch/deb.PRJ" "unpacked quenlo-fix"
+fi
+
+# ------------------------------------------------------- what Windows gets
+# CMake wrote the zip's expected listing from the programs it builds.
+mapfile -t zip_expected <"$mingw_build/packages-expected/zip-contents.txt"
+programs=()
+for entry in "${zip_expected[@]}"; do
+    case "$entry" in *.exe) programs+=("${entry##*/}") ;; esac
+done
+has_window=no
+for program in "${programs[@]}"; do [ "$program" = quenlo.exe ] && has_window=yes; done
+
+# ---------------------------------------------------------------- zip
+zip=$packages/quenlo-${version}-win64.zip
+if [ ! -f "$zip" ]; then
+    fail "no $zip"
+else
+    listed=$(unzip -Z1 "$zip" | grep -v '/$' | sort)
+    expected=$(printf '%s\n' "${zip_expected[@]}" | sort)
+    if [ "$listed" = "$expected" ]; then
+        pass "zip holds exactly: $(echo $listed)"
+    else
+        fail "zip holds:"$'\n'"$listed"$'\n'"expected:"$'\n'"$expected"
+    fi
+fi
+
+# ---------------------------------------------------------------- installer
+installer=$packages/quenlo-${version}-win64.exe
+if [ ! -f "$installer" ]; then
+    fail "no $installer"
+else
+    export WINEPREFIX=$scratch/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+    drive=$WINEPREFIX/drive_c
+    regkey='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quenlo'
+    # Everything in the prefix before the installer runs, but the temporary
+    # folders (where the uninstaller runs a copy of itself, as on Windows).
+    snapshot() {
+        (cd "$drive" && find . \( -path ./windows/temp -o -path './users/*/Temp' \
+            -o -path './users/*/AppData/Local/Temp' \) -prune -o -print | sort)
+    }
+    snapshot >"$scratch/before.txt"
+
+    wine "$installer" /S
+    wineserver -w
+    instdir=$drive/Program\ Files/Quenlo
+    for file in "${programs[@]}" README.txt Uninstall.exe; do
+        [ -f "$instdir/$file" ] || fail "installer did not put $file in Program Files\\Quenlo"
+    done
+    wine reg query "$regkey" /v UninstallString >/dev/null 2>&1 \
+        && pass "installer registered its uninstaller" || fail "no uninstall key $regkey"
+    shortcut="$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/Quenlo/Quenlo.lnk"
+    if [ "$has_window" = yes ]; then
+        [ -f "$shortcut" ] && pass "Start-menu shortcut to Quenlo" || fail "no Start-menu shortcut $shortcut"
+    fi
+    for program in "${programs[@]}"; do
+        wrestool --list --type=14 --name=1 "$instdir/$program" | grep -q . \
+            && pass "$program carries icon resource 1" || fail "$program has no icon resource 1"
+    done
+
+    make_project_file "$scratch/win.PRJ"
+    out=$(wine "$instdir/quenlo-fix.exe" "$(winepath -w "$scratch/win.PRJ")" | tr -d '\r') \
+        || fail "installed quenlo-fix.exe exited with $?"
+    case "$out" in
+        *': Project file successfully fixed.') pass "installed quenlo-fix.exe: $out" ;;
+        *) fail "installed quenlo-fix.exe printed '$out'" ;;
+    esac
+    expect_fixed "$scratch/win.PRJ" "installed quenlo-fix.exe"
+
+    wine "$instdir/Uninstall.exe" /S
+    wineserver -w
+    [ -e "$instdir" ] && fail "uninstaller left $(find "$instdir" | tr '\n' ' ')"
+    wine reg query "$regkey" >/dev/null 2>&1 && fail "uninstaller left $regkey"
+    wine reg query 'HKLM\Software\Quenlo' >/dev/null 2>&1 && fail "uninstaller left HKLM\\Software\\Quenlo"
+    snapshot >"$scratch/after.txt"
+    left=$(comm -13 "$scratch/before.txt" "$scratch/after.txt")
+    [ -z "$left" ] && pass "uninstaller removed everything installed" \
+        || fail "left behind after uninstalling:"$'\n'"$left"
+fi
+
+if [ "$failures" -ne 0 ]; then
+    echo "check-packages: $failures failure(s)" >&2
+    exit 1
+fi
+echo "check-packages: all packages good"
