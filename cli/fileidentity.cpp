@@ -1,7 +1,8 @@
 #include "fileidentity.h"
 
 #ifdef _WIN32
-#include "winpath.h"
+#include "error.h"
+#include "widepath.h"
 
 #include <windows.h>
 #else
@@ -14,12 +15,15 @@ namespace quenlo::cli {
 
 std::optional<FileIdentity> fileidentity(const std::string &path)
 {
-    const auto wide = widepath(path);
-    if (!wide)
+    std::wstring wide;
+    try {
+        wide = widepath(path);
+    } catch (const Error &) {
         return std::nullopt;
+    }
     // No access asked for: the attributes can be read even from a file that
     // another program holds open without sharing. Folders need the backup flag.
-    const HANDLE handle = ::CreateFileW(wide->c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    const HANDLE handle = ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return std::nullopt;

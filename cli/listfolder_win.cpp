@@ -1,7 +1,9 @@
 // Folders on Windows: FindFirstFileExW. A folder that is a reparse point
 // (symbolic link, junction) is told apart so that it is never walked.
 #include "folderwalk.h"
-#include "winpath.h"
+#include "widepath.h"
+#include "winfailure.h"
+#include "wintext.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -14,17 +16,20 @@ namespace {
 
 [[noreturn]] void unreadable(DWORD code, const std::string &path)
 {
-    throw Error(static_cast<int>(code), path, "cannot read the folder: " + systemmessage(code));
+    throw Error(static_cast<int>(code), path, "cannot read the folder: " + win::systemmessage(code));
 }
 
 } // namespace
 
 std::vector<FolderEntry> listfolder(const std::string &path)
 {
-    const auto wide = widepath(path);
-    if (!wide)
-        unreadable(ERROR_INVALID_NAME, path);
-    const std::wstring pattern = *wide + (wide->back() == L'\\' ? L"*" : L"\\*");
+    std::wstring wide;
+    try {
+        wide = widepath(path);
+    } catch (const Error &error) {
+        unreadable(static_cast<DWORD>(error.number()), path);
+    }
+    const std::wstring pattern = wide + (wide.back() == L'\\' ? L"*" : L"\\*");
     WIN32_FIND_DATAW data{};
     const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                              FIND_FIRST_EX_LARGE_FETCH);
@@ -44,7 +49,7 @@ std::vector<FolderEntry> listfolder(const std::string &path)
             kind = FolderEntry::Link;
         else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             kind = FolderEntry::Folder;
-        entries.push_back({narrow(name), kind});
+        entries.push_back({toutf8(name), kind});
     } while (::FindNextFileW(search, &data));
     const DWORD code = ::GetLastError();
     ::FindClose(search);
@@ -55,10 +60,13 @@ std::vector<FolderEntry> listfolder(const std::string &path)
 
 bool isfolder(const std::string &path)
 {
-    const auto wide = widepath(path);
-    if (!wide)
+    std::wstring wide;
+    try {
+        wide = widepath(path);
+    } catch (const Error &) {
         return false;
-    const DWORD attributes = ::GetFileAttributesW(wide->c_str());
+    }
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
