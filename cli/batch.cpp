@@ -77,7 +77,10 @@ BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &
     OrderedOutput<Report> ordered(
         [&](std::size_t, Report &&report) {
             if (progress) {
-                progress->erase();
+                // Lines on the screen take the progress line's place; it
+                // comes back after them.
+                if (!report.errline.empty() || (!report.outline.empty() && output.outonterminal))
+                    progress->erase();
                 progress->count(report.failed);
             }
             output.print(report);
@@ -87,7 +90,9 @@ BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &
         },
         [&] {
             output.flush();
-            if (progress)
+            // Drawn again at once only where lines took its place; otherwise
+            // the ticker brings it up to date.
+            if (progress && !progress->shown())
                 progress->draw(ProgressLine::Clock::now());
         });
 

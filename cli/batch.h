@@ -23,6 +23,7 @@ struct BatchOutput {
     std::function<void(const Report &)> print; // prints a report's lines
     std::function<void()> flush;               // after each run of reports printed together
     std::ostream *progress = nullptr;          // a terminal for the progress line; nothing: none
+    bool outonterminal = false;                // standard output shares the screen with it
 };
 
 struct BatchSettings {

@@ -31,14 +31,14 @@ std::vector<std::string> arguments(int argc, char **argv)
 #endif
 }
 
-// Whether standard error is a terminal, where a progress line may show. On
-// Windows, that is when it is a console (`console`).
-bool erristerminal([[maybe_unused]] bool console)
+// Whether standard output and error are terminals (on Windows: consoles,
+// which `outconsole` and `errconsole` tell), where a progress line may show.
+quenlo::cli::Terminals terminals([[maybe_unused]] bool outconsole, [[maybe_unused]] bool errconsole)
 {
 #ifdef _WIN32
-    return console;
+    return {outconsole, errconsole};
 #else
-    return ::isatty(2) != 0;
+    return {::isatty(1) != 0, ::isatty(2) != 0};
 #endif
 }
 
@@ -73,5 +73,5 @@ int main(int argc, char **argv)
     // Ctrl-C lets the files under way finish and their lines be printed.
     quenlo::cli::catchinterrupts();
     return quenlo::cli::run(std::get<quenlo::cli::Options>(parsed), out, err, quenlo::systemfiles(),
-                            erristerminal(consoleerr != nullptr));
+                            terminals(consoleout != nullptr, consoleerr != nullptr));
 }

@@ -80,7 +80,7 @@ Report fixone(const std::string &path, ProjectHeader &prjheader, bool dryrun, Fi
 
 } // namespace
 
-int run(const Options &options, std::ostream &out, std::ostream &err, FileService &files, bool erristerminal)
+int run(const Options &options, std::ostream &out, std::ostream &err, FileService &files, Terminals terminals)
 {
     const auto operands = gatheroperands(options.files, options.recursive);
 
@@ -103,7 +103,8 @@ int run(const Options &options, std::ostream &out, std::ostream &err, FileServic
         if (!out)
             outfailed = true;
     };
-    output.progress = erristerminal ? &err : nullptr;
+    output.progress = terminals.err ? &err : nullptr;
+    output.outonterminal = terminals.out;
     const auto totals = runbatch(
         operands, settings,
         [&](const std::string &path, ProjectHeader &prjheader) { return fixone(path, prjheader, options.dryrun, files); },

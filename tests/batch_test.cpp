@@ -35,7 +35,7 @@ struct Outcome {
 Outcome fix(const Options &options, quenlo::FileService &files = quenlo::systemfiles(), bool terminal = false)
 {
     std::ostringstream out, err;
-    const int status = quenlo::cli::run(options, out, err, files, terminal);
+    const int status = quenlo::cli::run(options, out, err, files, {terminal, terminal});
     return {status, out.str(), err.str()};
 }
 
