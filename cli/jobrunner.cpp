@@ -31,17 +31,19 @@ public:
 
     void work()
     {
-        for (;;) {
-            const auto item = take();
-            if (!item)
-                return;
+        std::unique_lock lock(mutex_);
+        for (auto item = take(lock); item; item = take(lock)) {
+            lock.unlock();
             try {
                 job_(*item);
             } catch (...) {
-                std::lock_guard lock(mutex_);
+                std::lock_guard failing(mutex_);
                 if (!failure_)
                     failure_ = std::current_exception();
             }
+            // Finishing one item and taking the next under one lock keeps
+            // the workers from queueing on it twice a file.
+            lock.lock();
             finish(*item);
         }
     }
@@ -50,30 +52,34 @@ public:
     std::exception_ptr failure() const { return failure_; }
 
 private:
-    std::optional<std::size_t> take()
+    // With `lock` held.
+    std::optional<std::size_t> take(std::unique_lock<std::mutex> &lock)
     {
-        std::unique_lock lock(mutex_);
         for (;;) {
             if (next_ >= count_ || failure_ || stopped_())
                 return std::nullopt;
             if (next_ < oldest_ + window_)
                 return next_++;
+            ++waiting_;
             changed_.wait_for(lock, kStopPoll);
+            --waiting_;
         }
     }
 
+    // With the lock held.
     void finish(std::size_t item)
     {
-        std::lock_guard lock(mutex_);
         const std::size_t slot = item - oldest_;
         if (finished_.size() <= slot)
             finished_.resize(slot + 1, false);
         finished_[slot] = true;
+        const auto before = oldest_;
         while (!finished_.empty() && finished_.front()) {
             finished_.pop_front();
             ++oldest_;
         }
-        changed_.notify_all();
+        if (waiting_ > 0 && oldest_ != before)
+            changed_.notify_all();
     }
 
     const std::size_t count_;
@@ -84,6 +90,7 @@ private:
     std::condition_variable changed_;
     std::size_t next_ = 0;   // the next item to take
     std::size_t oldest_ = 0; // the oldest item not yet finished
+    unsigned waiting_ = 0;   // workers waiting for room in the window
     std::deque<bool> finished_; // from oldest_ on
     std::exception_ptr failure_;
 };

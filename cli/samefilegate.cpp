@@ -28,9 +28,13 @@ void SameFileGate::enter(std::size_t item, std::optional<FileIdentity> identity)
     const auto before = identifiedprefix_;
     while (identifiedprefix_ < identified_.size() && identified_[identifiedprefix_])
         ++identifiedprefix_;
-    if (identifiedprefix_ != before)
+    if (identifiedprefix_ != before && waiting_ > 0)
         changed_.notify_all();
+    if (mayproceed(item, identity))
+        return;
+    ++waiting_;
     changed_.wait(lock, [&] { return mayproceed(item, identity); });
+    --waiting_;
 }
 
 void SameFileGate::leave(std::size_t item)
@@ -44,7 +48,8 @@ void SameFileGate::leave(std::size_t item)
     if (holders->second.empty())
         atwork_.erase(holders);
     identities_.erase(found);
-    changed_.notify_all();
+    if (waiting_ > 0)
+        changed_.notify_all();
 }
 
 } // namespace quenlo::cli

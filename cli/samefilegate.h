@@ -40,6 +40,7 @@ private:
     std::size_t identifiedprefix_ = 0; // items 0..identifiedprefix_-1 have all entered
     std::map<FileIdentity, std::set<std::size_t>> atwork_; // items entered and not yet left, by file
     std::map<std::size_t, FileIdentity> identities_;        // the same, by item
+    unsigned waiting_ = 0;                                  // workers waiting in enter()
 };
 
 } // namespace quenlo::cli
