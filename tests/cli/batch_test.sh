@@ -219,6 +219,22 @@ interrupt)
     check "lines in order" "$(printf '%s\n' d/*.PRJ | head -n "$printed" | tr / "$sep")" "$(sed 's/: .*//' <<<"$out")"
     check "files after the last line touched" "" "$(printf '%s\n' d/*.PRJ | tail -n +$((printed + 1)) | xargs grep -l '^/8202')"
     ;;
+terminate)
+    # SIGTERM, as from kill or a service manager: the same as Ctrl-C, with
+    # the exit status that tells SIGTERM.
+    $windows && skip "Windows has no SIGTERM"
+    makemany d "$many"
+    timeout 300 "$program" -j 4 -r d >out.txt 2>err.txt &
+    pid=$!
+    for _ in $(seq 400); do [ "$(wc -l <out.txt)" -ge 100 ] && break; sleep 0.05; done
+    kill -TERM "$pid"
+    wait "$pid"
+    status=$?
+    out=$(cat out.txt) err=$(cat err.txt)
+    check status 143 "$status"
+    contains stderr "quenlo-fix: interrupted: " "$err"
+    check "fixed files against their lines" "$(grep -c "$fixed_text" <<<"$out")" "$(grep -l '^/8202' d/*.PRJ | grep -c .)"
+    ;;
 jobs-grammar)
     # -j takes its value as getopt does; anything but 1 to 256 is refused
     # before any file is touched.
