@@ -1,6 +1,6 @@
 # Quick start: `make run` starts the window, `make test` passes the tests.
 # Each first installs on Debian whatever the build is missing.
-.PHONY: all deps build test run sanitize windows windows-bench fuzz bench package package-check clean
+.PHONY: all deps build test run sanitize tsan windows windows-bench fuzz bench package package-check clean
 
 all: build
 
@@ -21,6 +21,13 @@ sanitize: deps
 	cmake --preset sanitize
 	cmake --build --preset sanitize
 	ctest --preset sanitize
+
+# quenlo-fix's workers and their tests (label "parallel") under ThreadSanitizer.
+tsan:
+	scripts/install-deps core
+	cmake --preset tsan
+	cmake --build --preset tsan
+	ctest --preset tsan
 
 # quenlo.exe, quenlo-fix, the core and their tests built with mingw-w64 and
 # run under Wine (the window on a virtual screen of its own).

@@ -1,4 +1,5 @@
 // quenlo-fix: the command-line companion of the Quenlo window.
+#include "interrupt.h"
 #include "options.h"
 #include "run.h"
 
@@ -13,6 +14,8 @@
 #include "winconsole.h"
 
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 namespace {
@@ -25,6 +28,17 @@ std::vector<std::string> arguments(int argc, char **argv)
     return quenlo::cli::utf8arguments();
 #else
     return {argv + (argc > 0 ? 1 : 0), argv + argc};
+#endif
+}
+
+// Whether standard output and error are terminals (on Windows: consoles,
+// which `outconsole` and `errconsole` tell), where a progress line may show.
+quenlo::cli::Terminals terminals([[maybe_unused]] bool outconsole, [[maybe_unused]] bool errconsole)
+{
+#ifdef _WIN32
+    return {outconsole, errconsole};
+#else
+    return {::isatty(1) != 0, ::isatty(2) != 0};
 #endif
 }
 
@@ -56,5 +70,8 @@ int main(int argc, char **argv)
     const auto parsed = quenlo::cli::parseoptions(arguments(argc, argv), out, err);
     if (const auto *status = std::get_if<int>(&parsed))
         return *status;
-    return quenlo::cli::run(std::get<quenlo::cli::Options>(parsed), out, err);
+    // Ctrl-C lets the files under way finish and their lines be printed.
+    quenlo::cli::catchinterrupts();
+    return quenlo::cli::run(std::get<quenlo::cli::Options>(parsed), out, err, quenlo::systemfiles(),
+                            terminals(consoleout != nullptr, consoleerr != nullptr));
 }

@@ -11,22 +11,25 @@ namespace quenlo::cli {
 namespace {
 
 constexpr std::string_view kHelp =
-    "Usage: quenlo-fix [-n|--dry-run] [--] FILE...\n"
+    "Usage: quenlo-fix [-n|--dry-run] [-j|--jobs N] [-r|--recursive] [--] FILE...\n"
     "  or:  quenlo-fix -h|--help\n"
     "  or:  quenlo-fix -V|--version\n"
     "Rewrites the version marker \"/8203\" in the first ten bytes of each MIRD\n"
     "project file to \"/8202\", in place, so that MIRD+ can open it.\n"
     "\n"
-    "  -n, --dry-run  write nothing; report which files need fixing\n"
-    "  -h, --help     print this help and exit\n"
-    "  -V, --version  print the version and exit\n"
-    "  --             end of options: every argument after it is a FILE\n"
+    "  -n, --dry-run    write nothing; report which files need fixing\n"
+    "  -j, --jobs N     fix N files at once (1 to 256; 32 unless told)\n"
+    "  -r, --recursive  in each FOLDER named, fix every .PRJ file of its tree\n"
+    "  -h, --help       print this help and exit\n"
+    "  -V, --version    print the version and exit\n"
+    "  --               end of options: every argument after it is a FILE\n"
     "\n"
-    "Short options may be grouped (-nV). No option takes a value, and long\n"
-    "options cannot be abbreviated.\n"
+    "Lines come in the order of the files, whatever N. Short options may be\n"
+    "grouped (-rnj4). Only -j takes a value, and long options cannot be\n"
+    "abbreviated. Ctrl-C finishes the files under way and starts no more.\n"
     "\n"
     "Exit status: 0 every file fixed or already fixed, 1 a file had another\n"
-    "version, 2 a file failed or the arguments are wrong.\n";
+    "version, 2 a file or folder failed or the arguments are wrong, 130 Ctrl-C.\n";
 
 constexpr std::string_view kVersion = "quenlo-fix " QUENLO_VERSION "\n";
 
@@ -49,18 +52,18 @@ class Parser {
 public:
     CommandLine parse(const std::vector<std::string> &args)
     {
+        result_.options.jobs = kDefaultJobs;
         bool optionsended = false;
-        for (const auto &arg : args) {
+        for (next_ = 0; next_ < args.size() && result_.error.empty();) {
+            const auto &arg = args[next_++];
             if (optionsended || arg.size() < 2 || arg[0] != '-')
                 result_.options.files.push_back(arg);
             else if (arg == "--")
                 optionsended = true;
             else if (arg[1] == '-')
-                longoption(arg);
+                longoption(arg, args);
             else
-                shortoptions(arg);
-            if (!result_.error.empty())
-                break;
+                shortoptions(arg, args);
         }
         if (result_.error.empty() && result_.request == Request::Run && result_.options.files.empty())
             result_.error = "missing file operand";
@@ -79,6 +82,10 @@ private:
     {
         if (name == "dry-run")
             return 'n';
+        if (name == "recursive")
+            return 'r';
+        if (name == "jobs")
+            return 'j';
         if (name == "help")
             return 'h';
         if (name == "version")
@@ -92,6 +99,9 @@ private:
         case 'n':
             result_.options.dryrun = true;
             return true;
+        case 'r':
+            result_.options.recursive = true;
+            return true;
         case 'h':
             request(Request::Help);
             return true;
@@ -103,22 +113,60 @@ private:
         }
     }
 
-    void longoption(std::string_view arg)
+    // The number of jobs, as given: decimal digits only, 1 to kMostJobs.
+    void jobs(std::string_view value)
+    {
+        unsigned number = 0;
+        const bool digits = !value.empty() && value.find_first_not_of("0123456789") == std::string_view::npos;
+        for (std::size_t i = 0; digits && i < value.size() && number <= kMostJobs; ++i)
+            number = number * 10 + static_cast<unsigned>(value[i] - '0');
+        if (!digits || number < 1 || number > kMostJobs)
+            result_.error = "invalid number of jobs: " + quoted(value) + " (1 to " + std::to_string(kMostJobs) + ")";
+        else
+            result_.options.jobs = number;
+    }
+
+    // The value of an option that takes one from the next argument, as
+    // getopt takes it: whatever that argument is.
+    std::optional<std::string_view> nextvalue(const std::vector<std::string> &args)
+    {
+        if (next_ >= args.size())
+            return std::nullopt;
+        return args[next_++];
+    }
+
+    void longoption(std::string_view arg, const std::vector<std::string> &args)
     {
         const auto equals = arg.find('=');
         const auto name = arg.substr(2, equals == std::string_view::npos ? std::string_view::npos : equals - 2);
         const auto letter = letterof(name);
-        if (!letter)
+        if (!letter) {
             result_.error = "unrecognized option " + quoted(arg);
-        else if (equals != std::string_view::npos)
+        } else if (*letter == 'j') {
+            const auto value = equals != std::string_view::npos ? std::optional(arg.substr(equals + 1)) : nextvalue(args);
+            if (value)
+                jobs(*value);
+            else
+                result_.error = "option " + quoted(arg) + " requires an argument";
+        } else if (equals != std::string_view::npos) {
             result_.error = "option " + quoted(arg.substr(0, equals)) + " doesn't allow an argument";
-        else
+        } else {
             apply(*letter);
+        }
     }
 
-    void shortoptions(std::string_view arg)
+    void shortoptions(std::string_view arg, const std::vector<std::string> &args)
     {
         for (std::size_t i = 1; i < arg.size(); ++i) {
+            if (arg[i] == 'j') {
+                // The rest of the group is the value, or else the next argument.
+                const auto value = i + 1 < arg.size() ? std::optional(arg.substr(i + 1)) : nextvalue(args);
+                if (value)
+                    jobs(*value);
+                else
+                    result_.error = "option requires an argument -- 'j'";
+                return;
+            }
             if (!apply(arg[i])) {
                 result_.error = "invalid option -- " + quoted(arg.substr(i, 1));
                 return;
@@ -127,6 +175,7 @@ private:
     }
 
     CommandLine result_;
+    std::size_t next_ = 0; // the next argument to read
 };
 
 } // namespace

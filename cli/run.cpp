@@ -1,10 +1,15 @@
 #include "run.h"
 
+#include "batch.h"
 #include "error.h"
+#include "errorline.h"
 #include "fixheader.h"
 #include "fixprojectfile.h"
+#include "interrupt.h"
+#include "operands.h"
 #include "quotename.h"
 
+#include <atomic>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -28,14 +33,6 @@ private:
 constexpr std::string_view kNeedsFixing = "Project file needs fixing.";
 constexpr std::string_view kAlreadyFixed = "Project file already fixed.";
 
-// The error line for a file that failed, its name quoted when it has to be.
-std::string errorline(const Error &error)
-{
-    if (!needsquoting(error.subject()))
-        return error.what();
-    return quotename(error.subject()) + ": " + error.reason();
-}
-
 // A dry run's note that the real run could not open the file for the fix.
 std::optional<Error> realrunfailure(const std::string &path, const CheckResult &check)
 {
@@ -44,50 +41,87 @@ std::optional<Error> realrunfailure(const std::string &path, const CheckResult &
     return Error(check.wouldfail->number(), path, "the real run would fail: " + check.wouldfail->reason());
 }
 
+// Fixes (or checks) one file; runs on any worker.
+Report fixone(const std::string &path, ProjectHeader &prjheader, bool dryrun, FileService &files)
+{
+    Report report;
+    try {
+        std::string line;
+        FixOutcome outcome;
+        std::optional<Error> wouldfail;
+        if (dryrun) {
+            const auto check = checkprojectfile(path, prjheader, files);
+            outcome = check.outcome;
+            line = outcome == FixOutcome::Fixed ? kNeedsFixing : outcometext(outcome);
+            wouldfail = realrunfailure(path, check);
+        } else {
+            HeldMessage message;
+            outcome = fixprojectfile(path, prjheader, message, files);
+            line = message.text();
+        }
+        // prjheader holds the header as read: a file fixed by an earlier run
+        // (or earlier in this one) is done, not of another version.
+        const bool done = outcome == FixOutcome::InvalidVersion && isalreadyfixed(prjheader);
+        if (done)
+            line = kAlreadyFixed;
+        report.wrongversion = outcome == FixOutcome::InvalidVersion && !done;
+        report.outline = quotename(path) + ": " + line;
+        if (wouldfail) {
+            // The dry run predicts the real run, exit status included.
+            report.failed = true;
+            report.errline = "quenlo-fix: " + errorline(*wouldfail);
+        }
+    } catch (const Error &error) {
+        report.failed = true;
+        report.errline = "quenlo-fix: " + errorline(error);
+    }
+    return report;
+}
+
 } // namespace
 
-int run(const Options &options, std::ostream &out, std::ostream &err, FileService &files)
+int run(const Options &options, std::ostream &out, std::ostream &err, FileService &files, Terminals terminals)
 {
-    bool wrongversion = false;
-    bool failed = false;
-    ProjectHeader prjheader{};
-    for (const auto &path : options.files) {
-        try {
-            std::string line;
-            FixOutcome outcome;
-            std::optional<Error> wouldfail;
-            if (options.dryrun) {
-                const auto check = checkprojectfile(path, prjheader, files);
-                outcome = check.outcome;
-                line = outcome == FixOutcome::Fixed ? kNeedsFixing : outcometext(outcome);
-                wouldfail = realrunfailure(path, check);
-            } else {
-                HeldMessage message;
-                outcome = fixprojectfile(path, prjheader, message, files);
-                line = message.text();
-            }
-            // prjheader holds the header as read: a file fixed by an earlier
-            // run (or earlier in this one) is done, not of another version.
-            const bool done = outcome == FixOutcome::InvalidVersion && isalreadyfixed(prjheader);
-            if (done)
-                line = kAlreadyFixed;
-            wrongversion |= outcome == FixOutcome::InvalidVersion && !done;
-            out << quotename(path) << ": " << line << std::endl;
-            if (wouldfail) {
-                // The dry run predicts the real run, exit status included.
-                failed = true;
-                err << "quenlo-fix: " << errorline(*wouldfail) << std::endl;
-            }
-        } catch (const Error &error) {
-            failed = true;
-            err << "quenlo-fix: " << errorline(error) << std::endl;
-        }
-    }
+    const auto operands = gatheroperands(options.files, options.recursive);
+
+    // Once standard output fails, no line can tell of a file fixed: no new
+    // file is started, as after Ctrl-C.
+    std::atomic<bool> outfailed{false};
+    BatchSettings settings;
+    settings.jobs = options.jobs;
+    settings.stopped = [&] { return interrupted() || outfailed.load(); };
+    BatchOutput output;
+    output.print = [&](const Report &report) {
+        if (!report.outline.empty())
+            out << report.outline << '\n';
+        if (!report.errline.empty())
+            err << report.errline << '\n';
+    };
+    output.flush = [&] {
+        out.flush();
+        err.flush();
+        if (!out)
+            outfailed = true;
+    };
+    output.progress = terminals.err ? &err : nullptr;
+    output.outonterminal = terminals.out;
+    const auto totals = runbatch(
+        operands, settings,
+        [&](const std::string &path, ProjectHeader &prjheader) { return fixone(path, prjheader, options.dryrun, files); },
+        output);
+
+    bool failed = totals.failed;
     if (!out) {
-        err << "quenlo-fix: cannot write to standard output" << std::endl;
+        err << "quenlo-fix: cannot write to standard output: " << totals.done << " of " << operands.size()
+            << " files done, the others left as they were" << std::endl;
         failed = true;
     }
-    return failed ? kFailed : wrongversion ? kWrongVersion : kAllFixed;
+    if (interrupted()) {
+        err << "quenlo-fix: interrupted: " << totals.done << " of " << operands.size()
+            << " files done, the others left as they were" << std::endl;
+        return interruptstatus();
+    }
+    return failed ? kFailed : totals.wrongversion ? kWrongVersion : kAllFixed;
 }
 
 } // namespace quenlo::cli

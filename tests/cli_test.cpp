@@ -105,7 +105,7 @@ TEST_P(RunTest, shouldReportEachFileAndGoOnAfterAFailure)
 {
     const auto &c = GetParam();
     TempDir dir;
-    Options options{c.dryrun, {}};
+    Options options{c.dryrun, {}, false, 1};
     std::string expected;
     for (std::size_t i = 0; i < c.contents.size(); ++i) {
         const auto name = "F" + std::to_string(i) + ".PRJ";
@@ -166,7 +166,7 @@ TEST(Run, shouldPrintNoSuccessLineWhenClosingFails)
     files.fault = quenlo::test::RecordingFiles::Fault{"close", 5};
     std::ostringstream out, err;
 
-    EXPECT_EQ(quenlo::cli::run(Options{false, {path}}, out, err, files), 2);
+    EXPECT_EQ(quenlo::cli::run(Options{false, {path}, false, 1}, out, err, files), 2);
 
     EXPECT_EQ(out.str(), "");
     EXPECT_EQ(err.str(), "quenlo-fix: " + path + ": cannot close: injected fault\n");
@@ -227,7 +227,7 @@ TEST(Run, shouldQuoteTheNameOfAFixedFileThatCouldFakeALine)
     const auto plain = dir.write("it's \xc3\xa9.PRJ", "/8203 b");
     std::ostringstream out, err;
 
-    EXPECT_EQ(quenlo::cli::run(Options{false, {evil, plain}}, out, err), 0);
+    EXPECT_EQ(quenlo::cli::run(Options{false, {evil, plain}, false, 1}, out, err), 0);
 
     const auto folder = quenlo::test::toutf8(dir.path()) + "/";
     EXPECT_EQ(out.str(), "'" + folder + "evil.PRJ: Project file successfully fixed.'$'\\n''real.PRJ': " + kFixedText
@@ -255,7 +255,7 @@ TEST(WindowsArguments, shouldRefuseAndQuoteANameWithALoneSurrogate)
     const auto name = quenlo::test::toutf8(dir.path()) + "/" + quenlo::toutf8(std::wstring{L'a', 0xD800});
     std::ostringstream out, err;
 
-    EXPECT_EQ(quenlo::cli::run(Options{false, {name}}, out, err), 2);
+    EXPECT_EQ(quenlo::cli::run(Options{false, {name}, false, 1}, out, err), 2);
 
     EXPECT_EQ(out.str(), "");
     EXPECT_NE(err.str().find("/a'$'\\355\\240\\200': cannot open"), std::string::npos) << err.str();

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Measures quenlo-fix against the floor (open, pread, pwrite, fsync, close
-# and nothing else) over the same files, side by side, and the peak memory of
-# quenlo-fix and of the window at start. Prints a Markdown table.
+# Measures quenlo-fix against the floor (open, pread, pwrite, fsync, close,
+# one file after another and nothing else) over the same files, side by side
+# in one run: with the default number of jobs, with -j 1, and for each
+# number of jobs in JOBS (to choose the default). Then the peak memory of
+# quenlo-fix over 100,000 files (a folder with -r, and names on the command
+# line) and of the window at start. Prints a Markdown table.
 # Usage: run-bench.sh BUILD_DIR [FILES] [ROUNDS]
 set -eu
-build=$1
+build=$(realpath "$1")
 count=${2:-10000}
 rounds=${3:-5}
+jobs_tried=${JOBS:-2 4 8 16 32 64}
 fixer=$build/cli/quenlo-fix
 floor=$build/tests/bench/floor
 window=$build/quenlo
@@ -16,27 +20,50 @@ trap 'rm -rf "$work"' EXIT
 for i in $(seq -w 1 "$count"); do printf '/8203MIRD+ project %s\n' "$i" >"$work/P$i.PRJ"; done
 files=("$work"/*.PRJ)
 
-seconds() { local start end; start=$(date +%s%N); "$@" >/dev/null; end=$(date +%s%N); echo $(((end - start) / 1000)); }
+microseconds() { local start end; start=$(date +%s%N); "$@" >/dev/null; end=$(date +%s%N); echo $(((end - start) / 1000)); }
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
 
-floor_times=() fixer_times=()
+# Every round measures each contender once, in turn, on freshly reset files,
+# so that the load of the machine weighs on all of them alike.
+declare -A times
+contenders=(floor default j1)
+for jobs in $jobs_tried; do contenders+=("j$jobs"); done
 for _ in $(seq "$rounds"); do
-    "$floor" reset "${files[@]}"
-    floor_times+=("$(seconds "$floor" fix "${files[@]}")")
-    "$floor" reset "${files[@]}"
-    fixer_times+=("$(seconds "$fixer" "${files[@]}")")
+    for contender in "${contenders[@]}"; do
+        "$floor" reset "${files[@]}"
+        case $contender in
+        floor) took=$(microseconds "$floor" fix "${files[@]}") ;;
+        default) took=$(microseconds "$fixer" "${files[@]}") ;;
+        j*) took=$(microseconds "$fixer" -j "${contender#j}" "${files[@]}") ;;
+        esac
+        times[$contender]+="$took "
+    done
 done
-floor_us=$(printf '%s\n' "${floor_times[@]}" | median)
-fixer_us=$(printf '%s\n' "${fixer_times[@]}" | median)
+declare -A us
+for contender in "${contenders[@]}"; do us[$contender]=$(printf '%s\n' ${times[$contender]} | median); done
 
-"$floor" reset "${files[@]}"
-fixer_kib=$(/usr/bin/time -f %M "$fixer" "${files[@]}" 2>&1 >/dev/null | tail -1)
+# Peak memory over 100,000 files.
+big=$work/big
+mkdir "$big"
+seq -f "$big/P%06g.PRJ" 1 100000 | while read -r name; do printf '/8203MIRD+ project\n' >"$name"; done
+tree_kib=$(/usr/bin/time -f %M "$fixer" -r "$big" 2>&1 >/dev/null | tail -1)
+# The names, relative and with room for them on the stack, fit one command line.
+names_kib=$( (ulimit -s 65536 && cd "$big" && "$floor" reset *.PRJ; \
+    /usr/bin/time -f %M "$fixer" -- *.PRJ) 2>&1 >/dev/null | tail -1)
 window_kib=$(QT_QPA_PLATFORM=offscreen /usr/bin/time -f %M timeout -s TERM 3 "$window" 2>&1 >/dev/null | tail -1)
 
+row() { echo "| $1 | $2 |"; }
 echo "| measure | value |"
 echo "|---|---|"
-echo "| floor loop, $count files (median of $rounds) | $((floor_us / 1000)) ms ($((floor_us / count)) µs a file) |"
-echo "| quenlo-fix, $count files (median of $rounds) | $((fixer_us / 1000)) ms ($((fixer_us / count)) µs a file) |"
-echo "| quenlo-fix / floor | $(awk -v a="$fixer_us" -v b="$floor_us" 'BEGIN {printf "%.3f", a / b}') |"
-echo "| peak memory, quenlo-fix over $count files | $fixer_kib KiB |"
-echo "| peak memory, the window at start (offscreen) | $window_kib KiB |"
+row "floor loop, $count files (median of $rounds)" "$((us[floor] / 1000)) ms ($((us[floor] / count)) µs a file)"
+row "quenlo-fix, default jobs, $count files" "$((us[default] / 1000)) ms"
+row "quenlo-fix, default jobs / floor" "$(ratio "${us[default]}" "${us[floor]}")"
+row "quenlo-fix -j 1, $count files" "$((us[j1] / 1000)) ms"
+row "quenlo-fix -j 1 / floor" "$(ratio "${us[j1]}" "${us[floor]}")"
+for jobs in $jobs_tried; do
+    row "quenlo-fix -j $jobs / floor" "$(ratio "${us[j$jobs]}" "${us[floor]}") ($((us[j$jobs] / 1000)) ms)"
+done
+row "peak memory, quenlo-fix -r over a folder of 100,000 files" "$tree_kib KiB"
+row "peak memory, quenlo-fix over 100,000 names on the command line" "$names_kib KiB"
+row "peak memory, the window at start (offscreen)" "$window_kib KiB"

@@ -1,0 +1,130 @@
+#include "batch.h"
+
+#include "errorline.h"
+#include "fileidentity.h"
+#include "jobrunner.h"
+#include "orderedoutput.h"
+#include "progress.h"
+#include "samefilegate.h"
+
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace quenlo::cli {
+
+namespace {
+
+// How far workers may run ahead of the oldest file still at work, so that
+// reports waiting to be printed stay few whatever the number of files.
+constexpr std::size_t kWindowPerJob = 64;
+constexpr auto kProgressTick = std::chrono::milliseconds(200);
+
+Report failure(const std::exception &error)
+{
+    Report report;
+    const auto *known = dynamic_cast<const Error *>(&error);
+    report.errline = "quenlo-fix: " + (known ? errorline(*known) : std::string(error.what()));
+    report.failed = true;
+    return report;
+}
+
+// Redraws the progress line now and then until told to stop.
+class Ticker {
+public:
+    template <typename Tick>
+    explicit Ticker(Tick tick)
+        : thread_([this, tick] {
+            std::unique_lock lock(mutex_);
+            while (!ended_) {
+                changed_.wait_for(lock, kProgressTick);
+                if (!ended_)
+                    tick();
+            }
+        })
+    {
+    }
+    ~Ticker()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            ended_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool ended_ = false;
+    std::thread thread_;
+};
+
+} // namespace
+
+BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &settings,
+                     const std::function<Report(const std::string &path, ProjectHeader &prjheader)> &fix,
+                     const BatchOutput &output)
+{
+    BatchTotals totals;
+    std::optional<ProgressLine> progress;
+    if (output.progress)
+        progress.emplace(*output.progress, operands.size(), ProgressLine::Clock::now());
+
+    OrderedOutput<Report> ordered(
+        [&](std::size_t, Report &&report) {
+            if (progress) {
+                // Lines on the screen take the progress line's place; it
+                // comes back after them.
+                if (!report.errline.empty() || (!report.outline.empty() && output.outonterminal))
+                    progress->erase();
+                progress->count(report.failed);
+            }
+            output.print(report);
+            ++totals.done;
+            totals.wrongversion |= report.wrongversion;
+            totals.failed |= report.failed;
+        },
+        [&] {
+            output.flush();
+            // Drawn again at once only where lines took its place; otherwise
+            // the ticker brings it up to date.
+            if (progress && !progress->shown())
+                progress->draw(ProgressLine::Clock::now());
+        });
+
+    SameFileGate gate(operands.size());
+    const auto job = [&](std::size_t item) {
+        const auto &operand = operands[item];
+        Report report;
+        if (operand.problem) {
+            gate.enter(item, std::nullopt);
+            report = failure(*operand.problem);
+        } else {
+            gate.enter(item, fileidentity(operand.path));
+            try {
+                ProjectHeader prjheader{};
+                report = fix(operand.path, prjheader);
+            } catch (const std::exception &error) {
+                report = failure(error);
+            }
+        }
+        gate.leave(item);
+        ordered.finish(item, std::move(report));
+    };
+
+    std::optional<Ticker> ticker;
+    if (progress)
+        ticker.emplace([&] { ordered.exclusive([&] { progress->draw(ProgressLine::Clock::now()); }); });
+    const unsigned jobs = std::max(settings.jobs, 1U);
+    runjobs(operands.size(), {jobs, kWindowPerJob * jobs}, job, settings.stopped);
+    ticker.reset();
+    if (progress)
+        ordered.exclusive([&] { progress->erase(); });
+    return totals;
+}
+
+} // namespace quenlo::cli

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "header.h"
+#include "operands.h"
+
+#include <functional>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace quenlo::cli {
+
+// What one name gave, ready to print.
+struct Report {
+    std::string outline; // the line for standard output, without its end; empty: none
+    std::string errline; // the line for standard error, without its end; empty: none
+    bool wrongversion = false;
+    bool failed = false;
+};
+
+// How the lines reach the user.
+struct BatchOutput {
+    std::function<void(const Report &)> print; // prints a report's lines
+    std::function<void()> flush;               // after each run of reports printed together
+    std::ostream *progress = nullptr;          // a terminal for the progress line; nothing: none
+    bool outonterminal = false;                // standard output shares the screen with it
+};
+
+struct BatchSettings {
+    unsigned jobs = 1;
+    std::function<bool()> stopped = [] { return false; }; // no new file is started once it says so
+};
+
+struct BatchTotals {
+    std::size_t done = 0; // names worked on, all printed; fewer than the names when stopped
+    bool wrongversion = false;
+    bool failed = false;
+};
+
+// Works on every operand with `fix` on `settings.jobs` workers and prints
+// each report in the order of the operands, as soon as every earlier one is
+// out. A file named more than once, under any name, is worked on by one
+// worker at a time, in the order of its names. Every report of a file worked
+// on is printed before this returns, also when stopped.
+BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &settings,
+                     const std::function<Report(const std::string &path, ProjectHeader &prjheader)> &fix,
+                     const BatchOutput &output);
+
+} // namespace quenlo::cli

@@ -1,0 +1,51 @@
+#include "fileidentity.h"
+
+#ifdef _WIN32
+#include "error.h"
+#include "widepath.h"
+
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#endif
+
+namespace quenlo::cli {
+
+#ifdef _WIN32
+
+std::optional<FileIdentity> fileidentity(const std::string &path)
+{
+    std::wstring wide;
+    try {
+        wide = widepath(path);
+    } catch (const Error &) {
+        return std::nullopt;
+    }
+    // No access asked for: the attributes can be read even from a file that
+    // another program holds open without sharing. Folders need the backup flag.
+    const HANDLE handle = ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = ::GetFileInformationByHandle(handle, &info) != 0;
+    ::CloseHandle(handle);
+    if (!known)
+        return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber,
+                        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+#else
+
+std::optional<FileIdentity> fileidentity(const std::string &path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) < 0)
+        return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+#endif
+
+} // namespace quenlo::cli

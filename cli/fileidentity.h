@@ -1,0 +1,23 @@
+#pragma once
+
+#include <compare>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace quenlo::cli {
+
+// What makes a file the same file under any of its names: the device and
+// inode on POSIX, the volume serial number and file ID on Windows.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;
+    auto operator<=>(const FileIdentity &) const = default;
+};
+
+// The identity of the file that `path` names, following symbolic links, or
+// nothing when the path names no file that can be looked at (the fix itself
+// then reports why).
+std::optional<FileIdentity> fileidentity(const std::string &path);
+
+} // namespace quenlo::cli

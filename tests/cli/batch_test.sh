@@ -1,0 +1,291 @@
+#!/usr/bin/env bash
+# Black-box cases for quenlo-fix over many files: several workers, the same
+# file under several names, folders (-r), wildcards on Windows, odd entries,
+# Ctrl-C. Each checks the lines, the exit status and the files afterwards,
+# and that nothing hangs.
+# Usage: batch_test.sh CASE PROGRAM [RUNNER...]   (RUNNER: e.g. wine)
+# Exits 77 (skipped) for a case the platform cannot show.
+set -u
+case_name=$1
+program=$(realpath "$2")
+shift 2
+runner=("$@")
+windows=false
+[ "${#runner[@]}" -gt 0 ] && windows=true
+sep=/
+$windows && sep='\'
+# Enough files for a run that can be cut into; Wine is slower per file.
+many=20000
+$windows && many=2000
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/quenlo-batch.XXXXXX")
+chmod 755 "$work"
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 2
+
+failures=0
+fail() { printf 'FAIL %s: %s\n' "$case_name" "$*"; failures=$((failures + 1)); }
+check() { # what expected actual (long values cut short)
+    [ "$2" = "$3" ] || fail "$(printf '%s\n  expected: %q\n  actual:   %q' "$1" "${2:0:400}" "${3:0:400}")"
+}
+contains() { # what needle haystack
+    case "$3" in *"$2"*) ;; *) fail "$(printf '%s\n  expected to contain: %q\n  actual: %q' "$1" "$2" "$3")" ;; esac
+}
+fix() { # runs the program with a time limit; sets out, err, status
+    timeout 300 "${runner[@]}" "$program" "$@" >out.txt 2>err.txt
+    status=$?
+    [ "$status" -ne 124 ] || fail "did not end within 300 s"
+    out=$(tr -d '\r' <out.txt)
+    err=$(tr -d '\r' <err.txt)
+}
+fixed_text="Project file successfully fixed."
+done_text="Project file already fixed."
+invalid_text="Invalid MIRD Project file version."
+project() { printf '/8203 MIRD %s\n' "$2" >"$1"; }
+# Makes files P0001.PRJ .. PCOUNT.PRJ in folder $1; every seventh has
+# another version.
+makemany() { # folder count
+    mkdir -p "$1"
+    local i
+    for i in $(seq -w 1 "$2"); do
+        if [ $((10#$i % 7)) -eq 0 ]; then printf 'MIRD/8202 %s\n' "$i" >"$1/P$i.PRJ"; else project "$1/P$i.PRJ" "$i"; fi
+    done
+}
+skip() { echo "SKIP $case_name: $*"; exit 77; }
+
+case $case_name in
+order)
+    # Several workers print exactly what one prints, in the same order.
+    makemany one 300
+    cp -r one many
+    names=()
+    for i in $(seq -w 1 300); do names+=("P$i.PRJ"); [ $((10#$i % 50)) -eq 0 ] && names+=("NONE$i.PRJ"); done
+    (cd one && timeout 120 "${runner[@]}" "$program" -j 1 "${names[@]}" >../one.out 2>../one.err)
+    one_status=$?
+    cd many || exit 2
+    fix -j 16 "${names[@]}"
+    cd .. || exit 2
+    check status "$one_status" "$status"
+    check stdout "$(tr -d '\r' <one.out)" "$out"
+    check stderr "$(tr -d '\r' <one.err)" "$err"
+    check "stdout lines" 300 "$(grep -c . <<<"$out")"
+    diff -r -x out.txt -x err.txt one many >/dev/null || fail "the files differ after -j 1 and -j 16"
+    $windows || ! grep -q $'\r' many/err.txt || fail "a progress line although standard error is no terminal"
+    ;;
+same-file)
+    # The same file three times (and more): the first name fixes it, the
+    # later ones see it fixed, whatever the number of workers.
+    project GOOD.PRJ good
+    ln GOOD.PRJ HARD.PRJ
+    names=(GOOD.PRJ ./GOOD.PRJ HARD.PRJ)
+    expected=$(printf 'GOOD.PRJ: %s\n./GOOD.PRJ: %s\nHARD.PRJ: %s' "$fixed_text" "$done_text" "$done_text")
+    if ! $windows; then
+        ln -s GOOD.PRJ SOFT.PRJ
+        names+=(SOFT.PRJ)
+        expected+=$(printf '\nSOFT.PRJ: %s' "$done_text")
+    fi
+    for jobs in 1 2 8 32; do
+        project GOOD.PRJ good
+        fix -j "$jobs" "${names[@]}"
+        check "status -j $jobs" 0 "$status"
+        check "stdout -j $jobs" "$expected" "$out"
+        check "stderr -j $jobs" "" "$err"
+        check "file -j $jobs" "/8202 MIRD good" "$(cat GOOD.PRJ)"
+    done
+    ;;
+many-names)
+    # 100,000 names on one command line. Windows' command line holds 32,767
+    # characters at most.
+    $windows && skip "a Windows command line cannot hold 100,000 names"
+    ulimit -s 65536 2>/dev/null # room for the arguments
+    mkdir d && cd d || exit 2
+    seq -f '%06g.PRJ' 1 100000 >../names.txt
+    while read -r name; do printf '/8203 x\n' >"$name"; done <../names.txt
+    mapfile -t names <../names.txt
+    fix "${names[@]}"
+    check status 0 "$status"
+    check stderr "" "$err"
+    check "stdout lines" 100000 "$(wc -l <out.txt)"
+    check "stdout in argument order" "$(sed "s/\$/: $fixed_text/" ../names.txt)" "$out"
+    check "files left unfixed" 0 "$(grep -l '^/8203' -- *.PRJ | wc -l)"
+    ;;
+recursive)
+    # Every .PRJ of the tree in any letter case, by bytes, depth first;
+    # other files left alone and not reported; a file argument as such.
+    mkdir -p tree/b/deep tree/empty
+    for f in tree/A.PRJ tree/c.prj tree/b/x.Prj tree/b/deep/y.PRJ tree/Z.PRJ SOLO.PRJ; do project "$f" "$f"; done
+    printf '/8203 not a project\n' >tree/notes.txt
+    printf 'MIRD/8202\n' >tree/b/old.PRJ
+    fix -r -j 4 tree SOLO.PRJ
+    check status 0 "$status"
+    check stdout "$(printf 'tree%sA.PRJ: %s\ntree%sZ.PRJ: %s\ntree%sb%sdeep%sy.PRJ: %s\ntree%sb%sold.PRJ: %s\ntree%sb%sx.Prj: %s\ntree%sc.prj: %s\nSOLO.PRJ: %s' \
+        "$sep" "$fixed_text" "$sep" "$fixed_text" "$sep" "$sep" "$sep" "$fixed_text" "$sep" "$sep" "$done_text" \
+        "$sep" "$sep" "$fixed_text" "$sep" "$fixed_text" "$fixed_text")" "$out"
+    check stderr "" "$err"
+    check "other file" "/8203 not a project" "$(cat tree/notes.txt)"
+    # Without -r a folder stays an error.
+    fix tree
+    check "status without -r" 2 "$status"
+    contains "stderr without -r" "quenlo-fix: tree: cannot open" "$err"
+    ;;
+unreadable-folder)
+    # A folder that cannot be read is reported and the walk goes on. Root
+    # reads every folder, so the run is made as an ordinary user.
+    $windows && skip "Wine does not keep a folder from its owner"
+    mkdir -p tree/locked tree/open
+    project tree/a.PRJ a
+    project tree/locked/hidden.PRJ hidden
+    project tree/open/z.PRJ z
+    chmod 000 tree/locked
+    as=()
+    if [ "$(id -u)" -eq 0 ]; then
+        chown -R 65534:65534 "$work"
+        as=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+    fi
+    timeout 120 "${as[@]}" "$program" -r tree >out.txt 2>err.txt
+    status=$?
+    out=$(cat out.txt) err=$(cat err.txt)
+    check status 2 "$status"
+    check stdout "$(printf 'tree/a.PRJ: %s\ntree/open/z.PRJ: %s' "$fixed_text" "$fixed_text")" "$out"
+    check stderr "quenlo-fix: tree/locked: cannot read the folder: Permission denied" "$err"
+    chmod 755 tree/locked
+    check "file in the locked folder" "/8203 MIRD hidden" "$(cat tree/locked/hidden.PRJ)"
+    ;;
+odd-entries)
+    # A symbolic-link loop, a FIFO and a socket named x.PRJ, in a tree and
+    # on the command line: a clear line each, nothing hangs, the rest fixed.
+    $windows && skip "no FIFOs, sockets or Unix links under Wine"
+    mkdir -p tree/sub
+    project tree/sub/good.PRJ good
+    ln -s .. tree/sub/up          # a loop of folders: never followed
+    ln -s loop.PRJ tree/loop.PRJ  # a link to itself
+    mkfifo tree/fifo.PRJ
+    perl -MIO::Socket::UNIX -e 'IO::Socket::UNIX->new(Type => SOCK_STREAM(), Local => "tree/x.PRJ", Listen => 1) or die' ||
+        fail "cannot make a socket"
+    fix -r tree
+    check status 2 "$status"
+    check stdout "tree/sub/good.PRJ: $fixed_text" "$out"
+    check stderr "$(printf '%s\n%s\n%s' \
+        "quenlo-fix: tree/fifo.PRJ: cannot open: not a regular file (a FIFO)" \
+        "quenlo-fix: tree/loop.PRJ: cannot open: Too many levels of symbolic links" \
+        "quenlo-fix: tree/x.PRJ: cannot open: not a regular file (a socket)")" "$err"
+    fix tree/x.PRJ tree/fifo.PRJ tree/sub/up
+    check "status of names" 2 "$status"
+    check "stderr lines of names" 3 "$(grep -c . <<<"$err")"
+    ;;
+removed-during-run)
+    # Files removed while the run is under way: each name still gets one
+    # clear line, either fixed before it went or not found.
+    makemany d "$many"
+    timeout 300 "${runner[@]}" "$program" -j 4 -r d >out.txt 2>err.txt &
+    pid=$!
+    for _ in $(seq 400); do [ "$(wc -l <out.txt)" -ge 200 ] && break; sleep 0.05; done
+    # The last quarter of the files.
+    removed=$(printf '%s\n' d/*.PRJ | tail -n $((many / 4)))
+    rm -f $removed
+    wait "$pid"
+    status=$?
+    out=$(tr -d '\r' <out.txt) err=$(tr -d '\r' <err.txt)
+    check "lines, one a name" "$many" "$(( $(grep -c . <<<"$out") + $(grep -c . <<<"$err") ))"
+    if [ -n "$err" ]; then
+        check status 2 "$status"
+        check "stderr is about removed files only" "" \
+            "$(sed 's/^quenlo-fix: \(.*\): cannot open.*/\1/' <<<"$err" | tr '\\' / | grep -vxF "$removed")"
+    fi
+    check "files left unfixed" "" "$(grep -l '^/8203' d/*.PRJ)"
+    ;;
+interrupt)
+    # Ctrl-C: the files under way are finished and reported, nothing new is
+    # started, exit status 130. Every fixed file has its line.
+    makemany d "$many"
+    # A job started from a script has SIGINT ignored; a terminal's has not.
+    # timeout passes the signal on; under Wine it reaches the program as
+    # Ctrl+C.
+    env --default-signal=INT timeout 300 "${runner[@]}" "$program" -j 4 -r d >out.txt 2>err.txt &
+    pid=$!
+    for _ in $(seq 400); do [ "$(wc -l <out.txt)" -ge 100 ] && break; sleep 0.05; done
+    kill -INT "$pid"
+    wait "$pid"
+    status=$?
+    out=$(tr -d '\r' <out.txt) err=$(tr -d '\r' <err.txt)
+    $windows && [ "$status" -ne 130 ] && [ "$(grep -c . <<<"$out")" -eq "$many" ] && skip "Wine ended the run before Ctrl-C came"
+    check status 130 "$status"
+    printed=$(grep -c . <<<"$out")
+    [ "$printed" -ge 100 ] && [ "$printed" -lt "$many" ] || fail "$printed lines: the run was not cut short"
+    contains stderr "quenlo-fix: interrupted: " "$err"
+    # The lines are those of the first files, every file changed has one,
+    # and the files after them are untouched.
+    check "fixed files against their lines" "$(grep -c "$fixed_text" <<<"$out")" "$(grep -l '^/8202' d/*.PRJ | grep -c .)"
+    check "lines in order" "$(printf '%s\n' d/*.PRJ | head -n "$printed" | tr / "$sep")" "$(sed 's/: .*//' <<<"$out")"
+    check "files after the last line touched" "" "$(printf '%s\n' d/*.PRJ | tail -n +$((printed + 1)) | xargs grep -l '^/8202')"
+    ;;
+terminate)
+    # SIGTERM, as from kill or a service manager: the same as Ctrl-C, with
+    # the exit status that tells SIGTERM.
+    $windows && skip "Windows has no SIGTERM"
+    makemany d "$many"
+    timeout 300 "$program" -j 4 -r d >out.txt 2>err.txt &
+    pid=$!
+    for _ in $(seq 400); do [ "$(wc -l <out.txt)" -ge 100 ] && break; sleep 0.05; done
+    kill -TERM "$pid"
+    wait "$pid"
+    status=$?
+    out=$(cat out.txt) err=$(cat err.txt)
+    check status 143 "$status"
+    contains stderr "quenlo-fix: interrupted: " "$err"
+    check "fixed files against their lines" "$(grep -c "$fixed_text" <<<"$out")" "$(grep -l '^/8202' d/*.PRJ | grep -c .)"
+    ;;
+jobs-grammar)
+    # -j takes its value as getopt does; anything but 1 to 256 is refused
+    # before any file is touched.
+    for form in "-j4" "-nj4" "-nj 4" "-j 4" "--jobs=4" "--jobs 4" "-rnj 256" "-j 0004"; do
+        project GOOD.PRJ good
+        read -r -a words <<<"$form"
+        fix GOOD.PRJ "${words[@]}"
+        check "status $form" 0 "$status"
+        contains "stdout $form" "GOOD.PRJ: " "$out"
+        check "stderr $form" "" "$err"
+    done
+    project GOOD.PRJ good
+    hint="Try 'quenlo-fix --help' for more information."
+    for jobs in 0 -1 x 257 1.5 '' 99999999999999999999 ' 4'; do
+        fix -j "$jobs" GOOD.PRJ
+        check "status -j '$jobs'" 2 "$status"
+        check "stdout -j '$jobs'" "" "$out"
+        check "stderr -j '$jobs'" "$(printf "quenlo-fix: invalid number of jobs: '%s' (1 to 256)\n%s" "$jobs" "$hint")" "$err"
+    done
+    fix GOOD.PRJ -j
+    check "stderr -j without a number" "$(printf "quenlo-fix: option requires an argument -- 'j'\n%s" "$hint")" "$err"
+    fix GOOD.PRJ --jobs
+    check "stderr --jobs without a number" "$(printf "quenlo-fix: option '--jobs' requires an argument\n%s" "$hint")" "$err"
+    fix --recursive=yes GOOD.PRJ
+    check "stderr --recursive=yes" "$(printf "quenlo-fix: option '--recursive' doesn't allow an argument\n%s" "$hint")" "$err"
+    check "file after the refusals" "/8203 MIRD good" "$(head -c 15 GOOD.PRJ)"
+    fix -- -j GOOD.PRJ
+    contains "-j after -- is a file" "quenlo-fix: -j: cannot open" "$err"
+    ;;
+wildcards)
+    # Windows programs expand their own wildcards; sorted; a pattern that
+    # matches nothing is an error naming it.
+    $windows || skip "only Windows expands wildcards in the program"
+    mkdir sub
+    for f in b.PRJ A.PRJ c.prj sub/q.PRJ sub/qq.PRJ; do project "$f" "$f"; done
+    printf 'x' >notes.txt
+    fix '*.PRJ' 'sub\?.PRJ' 'none*.PRJ' notes.txt
+    check status 2 "$status"
+    check stdout "$(printf 'A.PRJ: %s\nb.PRJ: %s\nc.prj: %s\nsub\\q.PRJ: %s\nnotes.txt: %s' \
+        "$fixed_text" "$fixed_text" "$fixed_text" "$fixed_text" "$invalid_text")" "$out"
+    check stderr "quenlo-fix: none*.PRJ: no file matches" "$err"
+    check "unmatched file" "/8203 MIRD sub/qq.PRJ" "$(cat sub/qq.PRJ)"
+    # With -r a matching folder is walked.
+    project sub/q.PRJ again
+    fix -r 's*'
+    check "status -r" 0 "$status"
+    check "stdout -r" "$(printf 'sub\\q.PRJ: %s\nsub\\qq.PRJ: %s' "$fixed_text" "$fixed_text")" "$out"
+    ;;
+*)
+    echo "unknown case $case_name"
+    exit 2
+    ;;
+esac
+[ "$failures" -eq 0 ]

@@ -1,0 +1,159 @@
+// The walk of -r: which entries become names, in which order, and what
+// happens with links, loops, odd files and folders that cannot be read.
+#include "folderwalk.h"
+#include "wildcards.h"
+
+#include "tempdir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
+
+using quenlo::cli::isprojectname;
+using quenlo::cli::walkfolder;
+using quenlo::test::TempDir;
+using quenlo::test::toutf8;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Walked {
+    std::vector<std::string> files;  // relative to the root, '/' between parts
+    std::vector<std::string> errors; // the same for folders that could not be read
+};
+
+Walked walk(const TempDir &dir)
+{
+    const auto root = toutf8(dir.path());
+    const auto relative = [&](const std::string &path) {
+        auto text = path.substr(root.size() + 1);
+        for (auto &c : text)
+            if (c == '\\')
+                c = '/';
+        return text;
+    };
+    Walked walked;
+    walkfolder(
+        root, [&](std::string path) { walked.files.push_back(relative(path)); },
+        [&](const quenlo::Error &error) { walked.errors.push_back(relative(error.subject()) + ": " + error.reason()); });
+    return walked;
+}
+
+void touch(const fs::path &path)
+{
+    std::ofstream(path) << "/8203 x";
+}
+
+TEST(FolderWalk, shouldListProjectFilesDepthFirstInTheOrderOfTheirBytes)
+{
+    TempDir dir;
+    for (const char *name : {"b.prj", "A.PRJ", "c.Prj", "notes.txt", "PRJ", "x.PRJ.bak", "\xc3\xa9.PRJ", "Z.PRJ"})
+        touch(dir.path() / quenlo::test::fromutf8(name));
+    fs::create_directories(dir.path() / "m" / "deeper");
+    fs::create_directories(dir.path() / "empty");
+    fs::create_directories(dir.path() / "folder.PRJ");
+    touch(dir.path() / "m" / "x.PRJ");
+    touch(dir.path() / "m" / "deeper" / "y.prj");
+    touch(dir.path() / "m" / "a.txt");
+    touch(dir.path() / "folder.PRJ" / "inner.PRJ");
+
+    // Files and folders together, by bytes: upper case before lower case,
+    // and a name beyond ASCII last.
+    const std::vector<std::string> expected = {"A.PRJ", "Z.PRJ", "b.prj", "c.Prj", "folder.PRJ/inner.PRJ",
+                                               "m/deeper/y.prj", "m/x.PRJ", "\xc3\xa9.PRJ"};
+    const auto walked = walk(dir);
+    EXPECT_EQ(walked.files, expected);
+    EXPECT_TRUE(walked.errors.empty());
+}
+
+TEST(FolderWalk, shouldReportAFolderThatCannotBeReadAndGoOn)
+{
+    TempDir dir;
+    touch(dir.path() / "a.PRJ");
+    std::vector<std::string> files, errors;
+    walkfolder(
+        toutf8(dir.path() / "missing"), [&](std::string path) { files.push_back(path); },
+        [&](const quenlo::Error &error) { errors.push_back(error.what()); });
+    ASSERT_EQ(errors.size(), 1U);
+    EXPECT_NE(errors[0].find("missing: cannot read the folder: "), std::string::npos) << errors[0];
+    EXPECT_TRUE(files.empty());
+}
+
+#ifndef _WIN32
+TEST(FolderWalk, shouldNotFollowLinksToFoldersButHandOnOddFilesNamedLikeProjects)
+{
+    TempDir dir;
+    touch(dir.path() / "a.PRJ");
+    fs::create_directories(dir.path() / "sub");
+    touch(dir.path() / "sub" / "s.PRJ");
+    fs::create_directory_symlink(".", dir.path() / "loop");             // a loop: never followed
+    fs::create_directory_symlink("sub", dir.path() / "linked.PRJ");    // a folder behind a project name
+    fs::create_symlink("a.PRJ", dir.path() / "alias.PRJ");             // a file behind a link: a name
+    fs::create_symlink("nowhere", dir.path() / "dangling.PRJ");        // the fix says why it fails
+    fs::create_symlink("self.PRJ", dir.path() / "self.PRJ");           // a link loop, the same
+    ASSERT_EQ(::mkfifo((dir.path() / "fifo.PRJ").c_str(), 0644), 0);  // the fix refuses it
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const auto socketpath = (dir.path() / "socket.PRJ").string();
+    ASSERT_LT(socketpath.size(), sizeof address.sun_path);
+    socketpath.copy(address.sun_path, socketpath.size());
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    ::close(sock);
+
+    const std::vector<std::string> expected = {"a.PRJ",    "alias.PRJ",  "dangling.PRJ", "fifo.PRJ",
+                                               "self.PRJ", "socket.PRJ", "sub/s.PRJ"};
+    const auto walked = walk(dir);
+    EXPECT_EQ(walked.files, expected);
+    EXPECT_TRUE(walked.errors.empty());
+}
+#endif
+
+struct NameCase {
+    const char *name;
+    bool project;
+};
+
+class ProjectNameTest : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(ProjectNameTest, shouldTakeDotPrjInAnyLetterCase)
+{
+    EXPECT_EQ(isprojectname(GetParam().name), GetParam().project) << GetParam().name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, ProjectNameTest,
+                         ::testing::Values(NameCase{"A.PRJ", true}, NameCase{"a.prj", true}, NameCase{"a.pRj", true},
+                                           NameCase{".PRJ", true}, NameCase{"PRJ", false}, NameCase{"a.PRJ ", false},
+                                           NameCase{"a.PRJX", false}, NameCase{"a_PRJ", false}, NameCase{"", false},
+                                           NameCase{"a.P\xd0\xa0J", false}));
+
+struct WildcardCase {
+    const char *path;
+    bool wildcard;
+};
+
+class WildcardTest : public ::testing::TestWithParam<WildcardCase> {};
+
+TEST_P(WildcardTest, shouldSeeWildcardsOnlyInTheLastComponent)
+{
+    EXPECT_EQ(quenlo::cli::haswildcard(GetParam().path), GetParam().wildcard) << GetParam().path;
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, WildcardTest,
+                         ::testing::Values(WildcardCase{"*.PRJ", true}, WildcardCase{"dir\\?.PRJ", true},
+                                           WildcardCase{"C:*.prj", true}, WildcardCase{"d*r\\a.PRJ", false},
+                                           WildcardCase{"d?r/a.PRJ", false}, WildcardCase{"a.PRJ", false},
+                                           WildcardCase{"dir/", false}, WildcardCase{"", false}));
+
+} // namespace
