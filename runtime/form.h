@@ -3,6 +3,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace quenlo {
 
@@ -46,7 +47,16 @@ struct FormDescription {
     std::span<const ControlDescription> controls; // in tab order
 };
 
-// The control named `name` (at `index` in its array), or nullptr.
-const ControlDescription *findcontrol(const FormDescription &form, std::string_view name, int index = -1);
+// Of the controls a run-time has built, each with a pointer `description`
+// to its stored form, the one named `name` (at `index` in its array), or
+// nullptr.
+template <class Built>
+const Built *findbuilt(const std::vector<Built> &built, std::string_view name, int index)
+{
+    for (const auto &control : built)
+        if (control.description->name == name && control.description->index == index)
+            return &control;
+    return nullptr;
+}
 
 } // namespace quenlo

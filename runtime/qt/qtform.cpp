@@ -149,17 +149,14 @@ QtForm::~QtForm() = default;
 
 QWidget *QtForm::widget(std::string_view name, int index) const
 {
-    for (const auto &built : controls_)
-        if (built.description->name == name && built.description->index == index)
-            return built.widget;
-    return nullptr;
+    const auto *built = findbuilt(controls_, name, index);
+    return built ? built->widget : nullptr;
 }
 
 Control &QtForm::control(std::string_view name, int index)
 {
-    for (const auto &built : controls_)
-        if (built.description->name == name && built.description->index == index)
-            return *built.control;
+    if (const auto *built = findbuilt(controls_, name, index))
+        return *built->control;
     throw Error(kInternalError, std::string(name), "no such control in the window");
 }
 

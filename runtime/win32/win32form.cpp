@@ -194,18 +194,15 @@ void Win32Form::layout(int dpi, POINT topleft)
 
 Control &Win32Form::control(std::string_view name, int index)
 {
-    for (const auto &built : controls_)
-        if (built.description->name == name && built.description->index == index)
-            return *built.control;
+    if (const auto *built = findbuilt(controls_, name, index))
+        return *built->control;
     throw Error(kInternalError, std::string(name), "no such control in the window");
 }
 
 HWND Win32Form::childwindow(std::string_view name, int index) const
 {
-    for (const auto &built : controls_)
-        if (built.description->name == name && built.description->index == index)
-            return built.window;
-    return nullptr;
+    const auto *built = findbuilt(controls_, name, index);
+    return built ? built->window : nullptr;
 }
 
 FormContext Win32Form::context()
