@@ -1,6 +1,7 @@
 #include "fixprojectfile.h"
 
 #include "error.h"
+#include "exitguard.h"
 #include "fixheader.h"
 
 namespace quenlo {
@@ -20,6 +21,8 @@ std::span<char> readheader(File &file, ProjectHeader &prjheader)
 
 void writeheader(File &file, std::span<const char> fixed, const std::string &asread)
 {
+    // A program told to end at once waits for both writes.
+    const ExitGuard whole;
     try {
         file.write(kFirstByte, fixed);
     } catch (const Error &) {
@@ -33,19 +36,27 @@ void writeheader(File &file, std::span<const char> fixed, const std::string &asr
     }
 }
 
+// The fix on a file open for reading and writing: read, test, and write
+// back and flush what needs it.
+FixOutcome fixopen(File &file, ProjectHeader &prjheader)
+{
+    const auto header = readheader(file, prjheader);
+    const std::string asread(header.begin(), header.end());
+    const auto outcome = fixheader(header);
+    if (outcome == FixOutcome::Fixed) {
+        writeheader(file, header, asread);
+        file.flush();
+    }
+    return outcome;
+}
+
 } // namespace
 
 FixOutcome fixprojectfile(const std::string &prjpath, ProjectHeader &prjheader, MessageService &messages,
                           FileService &files)
 {
     const auto file = files.open(prjpath);
-    const auto header = readheader(*file, prjheader);
-    const std::string asread(header.begin(), header.end());
-    const auto outcome = fixheader(header);
-    if (outcome == FixOutcome::Fixed) {
-        writeheader(*file, header, asread);
-        file->flush();
-    }
+    const auto outcome = fixopen(*file, prjheader);
     messages.show(outcometext(outcome), kFixResultTitle);
     file->close();
     return outcome;
@@ -56,9 +67,29 @@ CheckResult checkprojectfile(const std::string &prjpath, ProjectHeader &prjheade
     const auto file = files.openforreading(prjpath);
     CheckResult result;
     result.outcome = fixheader(readheader(*file, prjheader));
-    result.wouldfail = file->updateblocked();
+    // Only a file that needs the fix is opened for writing.
+    if (result.outcome == FixOutcome::Fixed)
+        result.wouldfail = file->updateblocked();
     file->close();
     return result;
+}
+
+FixOutcome fixifneeded(const std::string &prjpath, ProjectHeader &prjheader, FileService &files)
+{
+    auto file = files.openforreading(prjpath);
+    ProjectHeader copy{};
+    const auto header = readheader(*file, copy);
+    if (fixheader(header) != FixOutcome::Fixed) {
+        prjheader = copy;
+        file->close();
+        return FixOutcome::InvalidVersion;
+    }
+    // Read again under the exclusive lock: another program may have
+    // changed the file in between.
+    file = file->reopenforupdate();
+    const auto outcome = fixopen(*file, prjheader);
+    file->close();
+    return outcome;
 }
 
 } // namespace quenlo

@@ -36,4 +36,13 @@ struct CheckResult {
 CheckResult checkprojectfile(const std::string &prjpath, ProjectHeader &prjheader,
                              FileService &files = systemfiles());
 
+// The same fix, for a run over many files: the header is first read through
+// a read-only open with a shared lock, and the file is opened for reading
+// and writing (exclusive locks, header read again) only when it needs the
+// fix, so a file that needs none is never opened for writing and a file on
+// read-only media that needs none is not an error. Nothing is shown; the
+// outcome is returned once the file is closed. Failures are thrown as by
+// fixprojectfile.
+FixOutcome fixifneeded(const std::string &prjpath, ProjectHeader &prjheader, FileService &files = systemfiles());
+
 } // namespace quenlo

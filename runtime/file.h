@@ -32,11 +32,18 @@ public:
     virtual void close() = 0;
 
     // For a file opened only for reading: why opening it for the fix would
-    // fail now (the file or its file system is read-only, or another program
-    // holds a lock on it), as far as can be told without write access.
-    // Nothing when it would open, and always nothing for a file opened for
-    // the fix itself.
+    // fail now (the file or its file system is read-only or append-only,
+    // or another program holds a lock on it), as far as can be told without
+    // write access. Nothing when it would open, and always nothing for a
+    // file opened for the fix itself. Asked once the file has been read: a
+    // shared lock of ours may be given up on the way.
     virtual std::optional<Error> updateblocked() const = 0;
+
+    // For a file opened only for reading: opens the very same file (never
+    // whatever its name leads to by now) for reading and writing, locked as
+    // FileService::open locks it, and closes this one. Throws as
+    // FileService::open does.
+    virtual std::unique_ptr<File> reopenforupdate() = 0;
 };
 
 // Opens files for the fix. The system's own is systemfiles(); tests put

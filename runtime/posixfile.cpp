@@ -5,15 +5,19 @@
 #include "error.h"
 #include "file.h"
 #include "posixlocks.h"
+#include "posixat.h"
 #include "posixopen.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
+#include <utility>
 
 namespace quenlo {
 
@@ -101,9 +105,9 @@ public:
             fail(errno, path_, "cannot close");
     }
 
-    std::optional<Error> updateblocked() const override { return blocked_; }
+    std::optional<Error> updateblocked() const override { return whynotwritable(handle(), path_); }
+    std::unique_ptr<File> reopenforupdate() override;
     int descriptor() const { return handle(); }
-    void setupdateblocked(std::optional<Error> reason) { blocked_ = std::move(reason); }
 
 private:
     int handle() const
@@ -113,18 +117,17 @@ private:
         return fd_;
     }
 
+    static std::optional<Error> whynotwritable(int fd, const std::string &path);
+
     int fd_;
     std::string path_;
-    std::optional<Error> blocked_;
 };
 
-// Opens the file looked at for data and makes the descriptor blocking again
-// (it was opened non-blocking so that another program's lease refuses the
-// open at once instead of holding it up).
-std::unique_ptr<PosixFile> opendata(const posix::LookedAt &looked, int flags, const std::string &path,
-                                    const char *what)
+// Makes a descriptor opened non-blocking (so that another program's lease
+// refuses the open at once instead of holding it up) blocking again, and
+// hands it to a file.
+std::unique_ptr<PosixFile> adopt(int fd, const std::string &path, const char *what)
 {
-    const int fd = looked.open(flags, path);
     if (fd < 0) {
         const int number = errno;
         if (number == EWOULDBLOCK || number == EAGAIN)
@@ -138,40 +141,73 @@ std::unique_ptr<PosixFile> opendata(const posix::LookedAt &looked, int flags, co
     return file;
 }
 
+constexpr const char *kForUpdate = "cannot open for reading and writing";
+
 // Why opening the file for reading and writing would fail, asked without
-// write access: permission for this user, a read-only mount, other
-// programs' locks.
-std::optional<Error> whynotwritable(int fd, const std::string &path)
+// write access, in the order the kernel asks: a read-only mount, the
+// immutable attribute, permission for this user, the append-only
+// attribute; then other programs' locks.
+std::optional<Error> PosixFile::whynotwritable(int fd, const std::string &path)
 {
-    const std::string what = "cannot open for reading and writing: ";
-    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) < 0)
-        return Error(errno, path, what + std::strerror(errno));
+    const auto refused = [&](int number) { return Error(number, path, std::string(kForUpdate) + ": " + std::strerror(number)); };
     struct statvfs filesystem {};
     if (::fstatvfs(fd, &filesystem) == 0 && (filesystem.f_flag & ST_RDONLY))
-        return Error(EROFS, path, what + std::strerror(EROFS));
-    return posix::lockedbyanother(fd, path);
+        return refused(EROFS);
+    int attributes = 0;
+    const bool known = ::ioctl(fd, FS_IOC_GETFLAGS, &attributes) == 0;
+    if (known && (attributes & FS_IMMUTABLE_FL))
+        return refused(EPERM);
+    if (::faccessat(AT_FDCWD, ("/proc/self/fd/" + std::to_string(fd)).c_str(), W_OK, AT_EACCESS) < 0
+        && errno != ENOENT)
+        return refused(errno);
+    if (known && (attributes & FS_APPEND_FL))
+        return refused(EPERM);
+    if (auto locked = posix::lockedbyanother(fd, path))
+        return locked;
+    return posix::flockedbyanother(fd, path);
+}
+
+std::unique_ptr<File> PosixFile::reopenforupdate()
+{
+    auto file = adopt(posix::reopen(handle(), O_RDWR, path_), path_, kForUpdate);
+    // Our shared locks go with this descriptor, before the exclusive ones
+    // are taken on the new one.
+    ::close(std::exchange(fd_, -1));
+    posix::lockexclusive(file->descriptor(), path_);
+    return file;
 }
 
 } // namespace
 
+namespace posix {
+
+std::unique_ptr<File> openforupdate(const At &at, const std::string &shown)
+{
+    const auto looked = lookat(at, shown);
+    auto file = adopt(looked.open(O_RDWR, shown), shown, kForUpdate);
+    lockexclusive(file->descriptor(), shown);
+    return file;
+}
+
+std::unique_ptr<File> openforreading(const At &at, const std::string &shown)
+{
+    const auto looked = lookat(at, shown);
+    auto file = adopt(looked.open(O_RDONLY, shown), shown, "cannot open for reading");
+    // A shared lock that cannot be had is told by updateblocked().
+    lockshared(file->descriptor(), shown);
+    return file;
+}
+
+} // namespace posix
+
 std::unique_ptr<File> openforupdate(const std::string &path)
 {
-    const auto looked = posix::lookat(path);
-    auto file = opendata(looked, O_RDWR, path, "cannot open for reading and writing");
-    posix::lockexclusive(file->descriptor(), path);
-    return file;
+    return posix::openforupdate({AT_FDCWD, path}, path);
 }
 
 std::unique_ptr<File> openforreading(const std::string &path)
 {
-    const auto looked = posix::lookat(path);
-    auto file = opendata(looked, O_RDONLY, path, "cannot open for reading");
-    auto blocked = whynotwritable(file->descriptor(), path);
-    auto shared = posix::lockshared(file->descriptor(), path);
-    if (!blocked)
-        blocked = shared ? std::move(shared) : posix::flockedbyanother(file->descriptor(), path);
-    file->setupdateblocked(std::move(blocked));
-    return file;
+    return posix::openforreading({AT_FDCWD, path}, path);
 }
 
 } // namespace quenlo

@@ -11,8 +11,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
 #include <sys/file.h>
 
 namespace quenlo::posix {
@@ -57,39 +55,6 @@ int takeofd(int fd, short type)
     return rc < 0 ? errno : 0;
 }
 
-// The file's "MAJ:MIN:INODE" as the kernel's lock lists print it, read
-// from our own flock in /proc/self/fdinfo ("lock:\t1: FLOCK  ADVISORY
-// READ PID MAJ:MIN:INODE START END"). Empty when it is not shown.
-std::string lockedfile(int fd)
-{
-    std::ifstream info("/proc/self/fdinfo/" + std::to_string(fd));
-    std::string line;
-    while (std::getline(info, line)) {
-        std::istringstream fields(line);
-        std::string label, id, kind, mode, access, pid, where;
-        fields >> label >> id >> kind >> mode >> access >> pid >> where;
-        if (label == "lock:" && kind == "FLOCK")
-            return where;
-    }
-    return {};
-}
-
-// How many flocks the kernel lists on the file; a waiter ("ID: -> FLOCK")
-// holds nothing and is not counted.
-int flockson(const std::string &where)
-{
-    std::ifstream locks("/proc/locks");
-    std::string line;
-    int count = 0;
-    while (std::getline(locks, line)) {
-        std::istringstream fields(line);
-        std::string id, kind, mode, access, pid, file;
-        fields >> id >> kind >> mode >> access >> pid >> file;
-        count += kind == "FLOCK" && file == where;
-    }
-    return count;
-}
-
 } // namespace
 
 void lockexclusive(int fd, const std::string &path)
@@ -123,11 +88,17 @@ std::optional<Error> lockedbyanother(int fd, const std::string &path)
 
 std::optional<Error> flockedbyanother(int fd, const std::string &path)
 {
-    // flock has no test of its own: next to our shared flock, the kernel's
-    // list shows anyone else's on the same file.
-    const auto where = lockedfile(fd);
-    if (!where.empty() && flockson(where) > 1)
-        return Error(EWOULDBLOCK, path, kLockedByAnother);
+    // flock has no test of its own, and the kernel's list of locks is no
+    // snapshot: the exclusive lock is tried, and dropped again at once. Where
+    // flock needs write access for it (NFS, where it is a POSIX lock), the
+    // test of lockedbyanother() sees such locks instead.
+    const int number = takeflock(fd, LOCK_EX);
+    if (number == 0) {
+        takeflock(fd, LOCK_SH);
+        return std::nullopt;
+    }
+    if (number == EWOULDBLOCK)
+        return Error(number, path, kLockedByAnother);
     return std::nullopt;
 }
 

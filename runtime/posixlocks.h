@@ -25,8 +25,10 @@ std::optional<Error> lockshared(int fd, const std::string &path);
 // would keep lockexclusive() from succeeding; nothing is placed.
 std::optional<Error> lockedbyanother(int fd, const std::string &path);
 
-// Whether another program holds an flock, shared or exclusive, on the file
-// on which we hold a shared one (taken by lockshared()).
+// Whether another program holds an flock, shared or exclusive, on the file:
+// an exclusive flock is tried without waiting and, if had, turned back into
+// a shared one at once. Our own shared flock on `fd` is lost if another is
+// found, so this is asked once the file has been read.
 std::optional<Error> flockedbyanother(int fd, const std::string &path);
 
 } // namespace quenlo::posix

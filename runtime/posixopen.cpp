@@ -30,6 +30,8 @@ std::string kindof(mode_t mode)
         return "a socket";
     if (S_ISCHR(mode) || S_ISBLK(mode))
         return "a device";
+    if (S_ISLNK(mode))
+        return "a symbolic link";
     return "not a plain file";
 }
 
@@ -55,13 +57,37 @@ const char *kernelfilesystem(decltype(statfs::f_type) type)
     }
 }
 
-int openretrying(const char *name, int flags)
+int openretrying(int folder, const char *name, int flags)
 {
     int fd;
     do
-        fd = ::open(name, flags | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        fd = ::openat(folder, name, flags | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     while (fd < 0 && errno == EINTR);
     return fd;
+}
+
+// Opens the file that `fd` holds once more with `flags`: through
+// /proc/self/fd the very inode is opened, whatever its name leads to by
+// now. Without /proc, `at` is opened again, and in either case the file
+// must be the one `expected` describes.
+int openagain(int fd, const At &at, int flags, const struct stat &expected, const std::string &shown)
+{
+    int again = openretrying(AT_FDCWD, ("/proc/self/fd/" + std::to_string(fd)).c_str(), flags);
+    if (again < 0 && errno == ENOENT && ::access("/proc/self/fd", F_OK) < 0)
+        again = openretrying(at.folder, at.name.c_str(), flags | (at.follow ? 0 : O_NOFOLLOW));
+    if (again < 0)
+        return -1;
+    struct stat opened {};
+    if (::fstat(again, &opened) < 0) {
+        const int number = errno;
+        ::close(again);
+        fail(number, shown, "cannot open");
+    }
+    if (opened.st_dev != expected.st_dev || opened.st_ino != expected.st_ino) {
+        ::close(again);
+        throw Error(ESTALE, shown, "cannot open: the file was replaced while it was being opened");
+    }
+    return again;
 }
 
 } // namespace
@@ -73,52 +99,43 @@ LookedAt::~LookedAt()
         ::close(fd_);
 }
 
-int LookedAt::open(int flags, const std::string &path) const
+int LookedAt::open(int flags, const std::string &shown) const
 {
-    // Through /proc/self/fd the very inode looked at is opened, whatever
-    // the path names by now. Without /proc, the path is opened again and
-    // checked to be the same file.
-    int fd = openretrying(("/proc/self/fd/" + std::to_string(fd_)).c_str(), flags);
-    if (fd < 0 && errno == ENOENT && ::access("/proc/self/fd", F_OK) < 0)
-        fd = openretrying(path.c_str(), flags);
-    if (fd < 0)
-        return -1;
-    struct stat opened {};
-    if (::fstat(fd, &opened) < 0) {
-        const int number = errno;
-        ::close(fd);
-        fail(number, path, "cannot open");
-    }
-    if (opened.st_dev != status_.st_dev || opened.st_ino != status_.st_ino) {
-        ::close(fd);
-        throw Error(ESTALE, path, "cannot open: the file was replaced while it was being opened");
-    }
-    return fd;
+    return openagain(fd_, at_, flags, status_, shown);
 }
 
-LookedAt lookat(const std::string &path)
+LookedAt lookat(const At &at, const std::string &shown)
 {
-    const int fd = openretrying(path.c_str(), O_PATH);
+    const int fd = openretrying(at.folder, at.name.c_str(), O_PATH | (at.follow ? 0 : O_NOFOLLOW));
     if (fd < 0)
-        fail(errno, path, "cannot open");
+        fail(errno, shown, "cannot open");
     struct stat status {};
     if (::fstat(fd, &status) < 0) {
         const int number = errno;
         ::close(fd);
-        fail(number, path, "cannot open");
+        fail(number, shown, "cannot open");
     }
-    LookedAt looked(fd, status);
+    LookedAt looked(fd, status, at);
     if (!S_ISREG(status.st_mode))
-        throw Error(S_ISDIR(status.st_mode) ? EISDIR : EINVAL, path,
+        throw Error(S_ISDIR(status.st_mode) ? EISDIR : EINVAL, shown,
                     "cannot open: not a regular file (" + kindof(status.st_mode) + ")");
     struct statfs filesystem {};
     if (::fstatfs(fd, &filesystem) < 0)
-        fail(errno, path, "cannot open");
+        fail(errno, shown, "cannot open");
     if (const char *kernel = kernelfilesystem(filesystem.f_type))
-        throw Error(EINVAL, path,
+        throw Error(EINVAL, shown,
                     std::string("cannot open: not a project file on disk (a file of the kernel's ") + kernel
                         + " file system)");
     return looked;
+}
+
+int reopen(int fd, int flags, const std::string &shown)
+{
+    struct stat status {};
+    if (::fstat(fd, &status) < 0)
+        return -1;
+    // Without /proc there is no name to fall back on: the open fails.
+    return openagain(fd, At{AT_FDCWD, "/proc/self/fd/" + std::to_string(fd)}, flags, status, shown);
 }
 
 } // namespace quenlo::posix

@@ -1,23 +1,35 @@
 #pragma once
 
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 
 namespace quenlo::posix {
+
+// Where a file is to be found: `name` inside the folder open as `folder`
+// (AT_FDCWD: the working folder). A symbolic link as the last component is
+// followed, or refused when `follow` is false.
+struct At {
+    int folder = AT_FDCWD;
+    std::string name;
+    bool follow = true;
+};
 
 // The file a path names, held without being opened for reading or writing
 // (O_PATH): looking at it wakes no device, blocks on no FIFO and is seen by
 // no file watcher. Closed when it goes away.
 class LookedAt {
 public:
-    LookedAt(int fd, const struct stat &status)
+    LookedAt(int fd, const struct stat &status, At at)
         : fd_(fd)
         , status_(status)
+        , at_(std::move(at))
     {
     }
     LookedAt(LookedAt &&other) noexcept
         : fd_(other.fd_)
         , status_(other.status_)
+        , at_(std::move(other.at_))
     {
         other.fd_ = -1;
     }
@@ -30,19 +42,25 @@ public:
 
     // Opens the very file looked at for data with `flags` (O_RDONLY or
     // O_RDWR; never creating, never blocking, no controlling terminal).
-    // Returns the descriptor, or -1 with errno set. Throws quenlo::Error if
-    // the path was swapped for another file meanwhile.
-    int open(int flags, const std::string &path) const;
+    // Returns the descriptor, or -1 with errno set. Throws quenlo::Error
+    // naming `shown` if the file was swapped for another meanwhile.
+    int open(int flags, const std::string &shown) const;
 
 private:
     int fd_;
     struct stat status_;
+    At at_;
 };
 
-// Looks at the file `path` names, following links, and refuses (throws
-// quenlo::Error) anything but a regular file on a file system that holds
-// files on disk: folders, FIFOs, sockets and devices, and the kernel's own
-// files (proc, sysfs and the like: "not a project file on disk").
-LookedAt lookat(const std::string &path);
+// Looks at the file `at` names, and refuses (throws quenlo::Error naming
+// `shown`) anything but a regular file on a file system that holds files on
+// disk: folders, FIFOs, sockets and devices, a symbolic link not to be
+// followed, and the kernel's own files (proc, sysfs and the like: "not a
+// project file on disk").
+LookedAt lookat(const At &at, const std::string &shown);
+
+// Opens the file that `fd` has open once more, with `flags`, and checks it
+// is still the same file. Returns the descriptor, or -1 with errno set.
+int reopen(int fd, int flags, const std::string &shown);
 
 } // namespace quenlo::posix

@@ -70,11 +70,15 @@ private:
     HANDLE handle_;
 };
 
+std::optional<Error> whynotwritable(HANDLE handle, const std::string &path);
+HANDLE openforupdatefrom(HANDLE source, const std::wstring &wide, const std::string &path);
+
 class WindowsFile final : public File {
 public:
-    WindowsFile(HANDLE handle, std::string path)
+    WindowsFile(HANDLE handle, std::string path, std::wstring wide)
         : handle_(handle)
         , path_(std::move(path))
+        , wide_(std::move(wide))
     {
     }
     WindowsFile(const WindowsFile &) = delete;
@@ -132,8 +136,15 @@ public:
             fail(::GetLastError(), path_, "cannot close");
     }
 
-    std::optional<Error> updateblocked() const override { return blocked_; }
-    void setupdateblocked(std::optional<Error> reason) { blocked_ = std::move(reason); }
+    std::optional<Error> updateblocked() const override { return whynotwritable(handle(), path_); }
+
+    std::unique_ptr<File> reopenforupdate() override
+    {
+        auto file = std::make_unique<WindowsFile>(openforupdatefrom(handle(), wide_, path_), path_, wide_);
+        ::CloseHandle(std::exchange(handle_, INVALID_HANDLE_VALUE));
+        return file;
+    }
+
     HANDLE handle() const
     {
         if (handle_ == INVALID_HANDLE_VALUE)
@@ -144,7 +155,7 @@ public:
 private:
     HANDLE handle_;
     std::string path_;
-    std::optional<Error> blocked_;
+    std::wstring wide_; // the long form of path_, to open it again where ReOpenFile is not to be had
 };
 
 [[noreturn]] void notplain(DWORD code, const std::string &path, const std::string &kind)
@@ -209,9 +220,9 @@ bool sameFile(HANDLE one, HANDLE other)
 
 // Opens the file looked at for data. Where ReOpenFile is not to be had, the
 // path is opened again and must lead to the same file.
-HANDLE reopen(const Handle &looked, const std::wstring &wide, DWORD access, DWORD share, const std::string &path)
+HANDLE reopen(HANDLE looked, const std::wstring &wide, DWORD access, DWORD share, const std::string &path)
 {
-    HANDLE handle = ::ReOpenFile(looked.get(), access, share, 0);
+    HANDLE handle = ::ReOpenFile(looked, access, share, 0);
     if (handle != INVALID_HANDLE_VALUE)
         return handle;
     const DWORD code = ::GetLastError();
@@ -221,7 +232,7 @@ HANDLE reopen(const Handle &looked, const std::wstring &wide, DWORD access, DWOR
     Handle again(::CreateFileW(wide.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!again.valid())
         return INVALID_HANDLE_VALUE;
-    if (!sameFile(looked.get(), again.get()))
+    if (!sameFile(looked, again.get()))
         throw Error(ERROR_FILE_INVALID, path, "cannot open: the file was replaced while it was being opened");
     return again.release();
 }
@@ -263,37 +274,43 @@ std::optional<Error> whynotwritable(HANDLE handle, const std::string &path)
     return std::nullopt;
 }
 
-} // namespace
-
-std::unique_ptr<File> openforupdate(const std::string &path)
+// Opens the file that `source` holds (with no data access, or for
+// reading) for reading and writing; other programs may then read it but not
+// write it.
+HANDLE openforupdatefrom(HANDLE source, const std::wstring &wide, const std::string &path)
 {
-    const std::wstring wide = checkedname(path);
     const std::string what = "cannot open for reading and writing";
-    const Handle looked = lookat(path, wide, what.c_str());
-    const HANDLE handle = reopen(looked, wide, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, path);
+    const HANDLE handle = reopen(source, wide, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, path);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD code = ::GetLastError();
         FILE_BASIC_INFO basic{};
-        const bool readonly = ::GetFileInformationByHandleEx(looked.get(), FileBasicInfo, &basic, sizeof basic)
+        const bool readonly = ::GetFileInformationByHandleEx(source, FileBasicInfo, &basic, sizeof basic)
                               && (basic.FileAttributes & FILE_ATTRIBUTE_READONLY);
         if (code == ERROR_ACCESS_DENIED && readonly)
             throw Error(static_cast<int>(code), path,
                         what + ": the file is read-only (" + win::systemmessage(code) + ")");
         fail(code, path, what);
     }
-    return std::make_unique<WindowsFile>(handle, path);
+    return handle;
+}
+
+} // namespace
+
+std::unique_ptr<File> openforupdate(const std::string &path)
+{
+    const std::wstring wide = checkedname(path);
+    const Handle looked = lookat(path, wide, "cannot open for reading and writing");
+    return std::make_unique<WindowsFile>(openforupdatefrom(looked.get(), wide, path), path, wide);
 }
 
 std::unique_ptr<File> openforreading(const std::string &path)
 {
     const std::wstring wide = checkedname(path);
     const Handle looked = lookat(path, wide, "cannot open for reading");
-    const HANDLE handle = reopen(looked, wide, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, path);
+    const HANDLE handle = reopen(looked.get(), wide, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, path);
     if (handle == INVALID_HANDLE_VALUE)
         fail(::GetLastError(), path, "cannot open for reading");
-    auto file = std::make_unique<WindowsFile>(handle, path);
-    file->setupdateblocked(whynotwritable(handle, path));
-    return file;
+    return std::make_unique<WindowsFile>(handle, path, wide);
 }
 
 } // namespace quenlo

@@ -50,6 +50,12 @@ public:
 
     std::optional<Error> updateblocked() const override { return real_->updateblocked(); }
 
+    std::unique_ptr<File> reopenforupdate() override
+    {
+        note("reopen for update");
+        return std::make_unique<RecordingFile>(real_->reopenforupdate(), owner_, path_);
+    }
+
 private:
     bool failing(const std::string &call)
     {

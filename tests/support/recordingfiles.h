@@ -10,7 +10,8 @@
 namespace quenlo::test {
 
 // A file service over the system's own that writes down each call in
-// `events` ("open", "read", "write", "flush", "close", and "show" from the
+// `events` ("open", "read", "write", "flush", "close", "reopen for update",
+// and "show" from the
 // message recorder sharing the log) and can make one kind of call fail.
 // A failing write first writes `partialwrite` bytes for real, as a write
 // cut short by the device would.
