@@ -31,7 +31,7 @@ Report failure(const std::exception &error)
     return report;
 }
 
-// Redraws the progress line now and then until told to stop.
+// Calls `tick` now and then until it goes.
 class Ticker {
 public:
     template <typename Tick>
@@ -63,16 +63,27 @@ private:
     std::thread thread_;
 };
 
+// The folder of a file the walk met, held while the file is at work; a
+// folder that cannot be had any more is the file's failure.
+HeldFolder holdfolder(Folders &folders, const Operand &operand)
+{
+    try {
+        return folders.hold(*operand.folder);
+    } catch (const Error &error) {
+        throw Error(error.number(), operand.path, "cannot open: " + error.reason());
+    }
+}
+
 } // namespace
 
-BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &settings,
-                     const std::function<Report(const std::string &path, ProjectHeader &prjheader)> &fix,
+BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &settings, const FixOne &fix,
                      const BatchOutput &output)
 {
     BatchTotals totals;
     std::optional<ProgressLine> progress;
     if (output.progress)
-        progress.emplace(*output.progress, operands.size(), ProgressLine::Clock::now());
+        progress.emplace(*output.progress, operands.size(), ProgressLine::Clock::now(), std::chrono::seconds(1),
+                         output.progresswidth);
 
     OrderedOutput<Report> ordered(
         [&](std::size_t, Report &&report) {
@@ -100,25 +111,54 @@ BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &
     const auto job = [&](std::size_t item) {
         const auto &operand = operands[item];
         Report report;
-        if (operand.problem) {
-            gate.enter(item, std::nullopt);
-            report = failure(*operand.problem);
-        } else {
-            gate.enter(item, fileidentity(operand.path));
+        bool entered = false;
+        try {
+            if (operand.problem)
+                throw *operand.problem;
+            std::optional<HeldFolder> held;
+            if (operand.folder)
+                held.emplace(holdfolder(*settings.folders, operand));
+            const auto name = operand.name();
+            gate.enter(item, held ? fileidentity(*held, name, operand.link) : fileidentity(operand.path));
+            entered = true;
             try {
                 ProjectHeader prjheader{};
-                report = fix(operand.path, prjheader);
+                if (held) {
+                    FilesInFolder files(*held, name, operand.link);
+                    report = fix(operand.path, files, prjheader);
+                } else {
+                    report = fix(operand.path, *settings.files, prjheader);
+                }
             } catch (const std::exception &error) {
                 report = failure(error);
             }
+        } catch (const std::exception &error) {
+            if (!entered)
+                gate.enter(item, std::nullopt);
+            entered = true;
+            report = failure(error);
         }
         gate.leave(item);
         ordered.finish(item, std::move(report));
     };
 
+    // Now and then, between lines: the progress line brought up to date,
+    // and once the run is stopped, why.
+    bool told = false;
     std::optional<Ticker> ticker;
-    if (progress)
-        ticker.emplace([&] { ordered.exclusive([&] { progress->draw(ProgressLine::Clock::now()); }); });
+    if (progress || output.stopping)
+        ticker.emplace([&] {
+            ordered.exclusive([&] {
+                if (!told && output.stopping && settings.stopped()) {
+                    told = true;
+                    if (progress)
+                        progress->erase();
+                    output.stopping();
+                }
+                if (progress)
+                    progress->draw(ProgressLine::Clock::now());
+            });
+        });
     const unsigned jobs = std::max(settings.jobs, 1U);
     runjobs(operands.size(), {jobs, kWindowPerJob * jobs}, job, settings.stopped);
     ticker.reset();

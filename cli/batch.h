@@ -1,7 +1,9 @@
 #pragma once
 
+#include "file.h"
 #include "header.h"
 #include "operands.h"
+#include "progress.h"
 
 #include <functional>
 #include <iosfwd>
@@ -23,13 +25,20 @@ struct BatchOutput {
     std::function<void(const Report &)> print; // prints a report's lines
     std::function<void()> flush;               // after each run of reports printed together
     std::ostream *progress = nullptr;          // a terminal for the progress line; nothing: none
+    ProgressLine::Width progresswidth;         // that terminal's width
     bool outonterminal = false;                // standard output shares the screen with it
+    std::function<void()> stopping;            // once no new file is to start: says why, if it will
 };
 
 struct BatchSettings {
     unsigned jobs = 1;
     std::function<bool()> stopped = [] { return false; }; // no new file is started once it says so
+    Folders *folders = nullptr;       // holds the folders of the files the walk met
+    FileService *files = nullptr;     // opens the names from the command line
 };
+
+// Fixes (or checks) one file: `path` as printed, opened through `files`.
+using FixOne = std::function<Report(const std::string &path, FileService &files, ProjectHeader &prjheader)>;
 
 struct BatchTotals {
     std::size_t done = 0; // names worked on, all printed; fewer than the names when stopped
@@ -37,13 +46,13 @@ struct BatchTotals {
     bool failed = false;
 };
 
-// Works on every operand with `fix` on `settings.jobs` workers and prints
+// Works on every operand with `fix` on `settings.jobs` workers (a file the
+// walk met is opened inside its folder, held meanwhile) and prints
 // each report in the order of the operands, as soon as every earlier one is
 // out. A file named more than once, under any name, is worked on by one
 // worker at a time, in the order of its names. Every report of a file worked
 // on is printed before this returns, also when stopped.
-BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &settings,
-                     const std::function<Report(const std::string &path, ProjectHeader &prjheader)> &fix,
+BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &settings, const FixOne &fix,
                      const BatchOutput &output);
 
 } // namespace quenlo::cli

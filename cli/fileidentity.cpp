@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <sys/stat.h>
 #endif
 
@@ -36,12 +37,25 @@ std::optional<FileIdentity> fileidentity(const std::string &path)
                         (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
+std::optional<FileIdentity> fileidentity(const HeldFolder &folder, const std::string &name, bool)
+{
+    return fileidentity(joinpath(folder.folder().path(), name));
+}
+
 #else
 
 std::optional<FileIdentity> fileidentity(const std::string &path)
 {
     struct stat info {};
     if (::stat(path.c_str(), &info) < 0)
+        return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+std::optional<FileIdentity> fileidentity(const HeldFolder &folder, const std::string &name, bool link)
+{
+    struct stat info {};
+    if (::fstatat(folder.fd(), name.c_str(), &info, link ? 0 : AT_SYMLINK_NOFOLLOW) < 0)
         return std::nullopt;
     return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "folderwalk.h"
+
 #include <compare>
 #include <cstdint>
 #include <optional>
@@ -19,5 +21,9 @@ struct FileIdentity {
 // nothing when the path names no file that can be looked at (the fix itself
 // then reports why).
 std::optional<FileIdentity> fileidentity(const std::string &path);
+
+// The same for the file `name` of a folder held, as the walk met it
+// (`link`: a symbolic link, followed).
+std::optional<FileIdentity> fileidentity(const HeldFolder &folder, const std::string &name, bool link);
 
 } // namespace quenlo::cli

@@ -37,26 +37,63 @@ std::string joinpath(const std::string &folder, const std::string &name)
 #endif
 }
 
-void walkfolder(const std::string &folder, const std::function<void(std::string)> &file,
-                const std::function<void(const Error &)> &unreadable)
-{
+namespace {
+
+// A folder under way: its entries in order, and the next one to look at.
+struct Level {
+    std::shared_ptr<const Folder> folder;
     std::vector<FolderEntry> entries;
-    try {
-        entries = listfolder(folder);
-    } catch (const Error &error) {
-        unreadable(error);
+    std::size_t next = 0;
+};
+
+} // namespace
+
+void walkfolder(Folders &folders, const std::string &top, const std::function<void(WalkedFile)> &file,
+                const std::function<void(const Error &)> &unreadable, const std::function<bool()> &stopped)
+{
+    // Each folder's entries are read, and the folder let go, before the
+    // first of them is looked at: only the descriptors of folders whose
+    // files are at work stay held.
+    std::vector<Level> levels;
+    const auto enter = [&](std::shared_ptr<const Folder> folder) {
+        try {
+            auto entries = listfolder(folders.hold(*folder));
+            // std::string compares as unsigned bytes.
+            std::sort(entries.begin(), entries.end(), [](const auto &a, const auto &b) { return a.name < b.name; });
+            levels.push_back({std::move(folder), std::move(entries)});
+        } catch (const Error &error) {
+            unreadable(error.reason().starts_with(kUnreadableFolder)
+                           ? error
+                           : Error(error.number(), error.subject(), std::string(kUnreadableFolder) + error.reason()));
+        }
+    };
+    if (stopped())
         return;
-    }
-    // std::string compares as unsigned bytes.
-    std::sort(entries.begin(), entries.end(), [](const auto &a, const auto &b) { return a.name < b.name; });
-    for (auto &entry : entries) {
-        auto path = joinpath(folder, entry.name);
+    enter(std::make_shared<const Folder>(nullptr, top, top));
+    while (!levels.empty()) {
+        auto &level = levels.back();
+        if (level.next == level.entries.size()) {
+            levels.pop_back();
+            continue;
+        }
+        const auto &entry = level.entries[level.next++];
+        auto path = joinpath(level.folder->path(), entry.name);
         if (entry.kind == FolderEntry::Folder) {
-            walkfolder(path, file, unreadable);
+            if (stopped())
+                return;
+            enter(std::make_shared<const Folder>(level.folder, entry.name, std::move(path)));
         } else if (isprojectname(entry.name)) {
-            if (entry.kind == FolderEntry::Link && isfolder(path))
-                continue;
-            file(std::move(path));
+            const bool link = entry.kind == FolderEntry::Link;
+            if (link) {
+                // A link to a folder is never followed; a broken one is a file
+                // the fix will say why it cannot open.
+                try {
+                    if (isfolderin(folders.hold(*level.folder), entry.name))
+                        continue;
+                } catch (const Error &) {
+                }
+            }
+            file(WalkedFile{level.folder, entry.name, std::move(path), link});
         }
     }
 }

@@ -1,10 +1,15 @@
 #pragma once
 
 #include "error.h"
+#include "file.h"
 
+#include <cstdint>
 #include <functional>
+#include <list>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quenlo::cli {
@@ -20,13 +25,120 @@ struct FolderEntry {
     Kind kind = Other;
 };
 
-// The entries of the folder at `path`, without "." and "..", in no
-// particular order. Throws quenlo::Error naming the folder and the reason
-// when it cannot be read.
-std::vector<FolderEntry> listfolder(const std::string &path);
+// A folder that the walk met. The walk and the files found in it later
+// reach it from its parent by name, never again by its whole path, and it
+// must still be the folder the walk met (see Folders).
+class Folder {
+public:
+    Folder(std::shared_ptr<const Folder> parent, std::string name, std::string path)
+        : parent_(std::move(parent))
+        , name_(std::move(name))
+        , path_(std::move(path))
+    {
+    }
+    const std::string &path() const { return path_; } // as printed
+
+private:
+    friend class Folders;
+    std::shared_ptr<const Folder> parent_; // nothing: a folder named on the command line
+    std::string name_;                     // its name in the parent, or the path named
+    std::string path_;
+    // The file system's identity of the folder met by the walk, and the
+    // descriptor held on it, if any; kept by Folders under its lock.
+    mutable std::uint64_t volume_ = 0, file_ = 0;
+    mutable bool known_ = false;
+    mutable int fd_ = -1;
+    mutable unsigned holders_ = 0;
+    mutable std::list<const Folder *>::iterator idle_; // its place among the idle ones, when idle
+};
+
+class HeldFolder;
+
+// How a folder that cannot be read is reported: the folder, then this and
+// the reason.
+inline constexpr std::string_view kUnreadableFolder = "cannot read the folder: ";
+
+// The folders of one run and the descriptors held on them. On POSIX each
+// folder is opened inside its parent (openat, never following a link) so
+// names of any depth work; at most `most` descriptors stay open, the least
+// recently used one closed first, and a folder opened again must be the
+// very folder the walk met. On Windows folders are reached by their paths.
+class Folders {
+public:
+    explicit Folders(std::size_t most);
+    ~Folders();
+    Folders(const Folders &) = delete;
+    Folders &operator=(const Folders &) = delete;
+
+    // Holds the folder open while the result lives. Throws quenlo::Error
+    // naming the folder when it cannot be opened, or is no longer the
+    // folder the walk met; the reason is bare ("Permission denied"), for
+    // the caller to put in its own words.
+    HeldFolder hold(const Folder &folder);
+
+private:
+    friend class HeldFolder;
+
+    void letgo(const Folder &folder);
+    // With the lock held:
+    int acquire(const Folder &folder);
+    void release(const Folder &folder);
+    void makeroom();
+
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+class HeldFolder {
+public:
+    HeldFolder(Folders &folders, const Folder &folder, int fd)
+        : folders_(&folders)
+        , folder_(&folder)
+        , fd_(fd)
+    {
+    }
+    HeldFolder(HeldFolder &&other) noexcept
+        : folders_(std::exchange(other.folders_, nullptr))
+        , folder_(other.folder_)
+        , fd_(other.fd_)
+    {
+    }
+    ~HeldFolder()
+    {
+        if (folders_)
+            folders_->letgo(*folder_);
+    }
+    HeldFolder(const HeldFolder &) = delete;
+    HeldFolder &operator=(const HeldFolder &) = delete;
+    HeldFolder &operator=(HeldFolder &&) = delete;
+
+    int fd() const { return fd_; } // POSIX: a descriptor (O_PATH) of the folder; Windows: -1
+    const Folder &folder() const { return *folder_; }
+
+private:
+    Folders *folders_;
+    const Folder *folder_;
+    int fd_;
+};
+
+// A project file that the walk met: `name` inside `folder`.
+struct WalkedFile {
+    std::shared_ptr<const Folder> folder;
+    std::string name;
+    std::string path; // as printed
+    bool link = false; // the walk met a symbolic link to a file (followed); else a link found there later is refused
+};
+
+// The entries of the folder held, without "." and "..", in no particular
+// order. Throws quenlo::Error naming the folder and the reason when it
+// cannot be read.
+std::vector<FolderEntry> listfolder(const HeldFolder &folder);
 
 // Whether `path` names a folder, following symbolic links.
 bool isfolder(const std::string &path);
+
+// Whether the entry `name` of the folder held is a folder, following links.
+bool isfolderin(const HeldFolder &folder, const std::string &name);
 
 // `name` inside `folder`, with the platform's separator.
 std::string joinpath(const std::string &folder, const std::string &name);
@@ -34,13 +146,36 @@ std::string joinpath(const std::string &folder, const std::string &name);
 // Whether `name` ends in ".PRJ", in any letter case.
 bool isprojectname(std::string_view name);
 
-// Walks the tree under `folder`, depth first, each folder's entries in the
+// The file `name` of the folder held, opened as the walk met it (`link`: a
+// symbolic link, followed; otherwise a link found there now is refused): on
+// POSIX inside the folder's descriptor, on Windows by the path it is shown
+// as. Lives no longer than `folder`.
+class FilesInFolder final : public FileService {
+public:
+    FilesInFolder(const HeldFolder &folder, std::string name, bool link)
+        : folder_(folder)
+        , name_(std::move(name))
+        , link_(link)
+    {
+    }
+    std::unique_ptr<File> open(const std::string &shown) override;
+    std::unique_ptr<File> openforreading(const std::string &shown) override;
+
+private:
+    const HeldFolder &folder_;
+    std::string name_;
+    bool link_;
+};
+
+// Walks the tree under `top`, depth first, each folder's entries in the
 // order of the bytes of their names, files and folders together. Calls
 // `file` for every entry named like a project file that is not a folder
 // (symbolic links to files included, links to folders left out), and
 // `unreadable` for every folder that cannot be read, and goes on. Symbolic
-// links to folders are never followed, so the walk always ends.
-void walkfolder(const std::string &folder, const std::function<void(std::string)> &file,
-                const std::function<void(const Error &)> &unreadable);
+// links to folders are never followed, so the walk always ends. Before
+// each folder it asks `stopped`, and ends early once that says so.
+void walkfolder(Folders &folders, const std::string &top, const std::function<void(WalkedFile)> &file,
+                const std::function<void(const Error &)> &unreadable,
+                const std::function<bool()> &stopped = [] { return false; });
 
 } // namespace quenlo::cli

@@ -1,19 +1,49 @@
 #include "interrupt.h"
 
+#include "exitguard.h"
+
 #include <atomic>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <poll.h>
+#include <unistd.h>
 #endif
 
 namespace quenlo::cli {
 
 namespace {
 
-// Lock-free, so the signal handler may set it.
+// Lock-free, so the signal handler may use them.
 std::atomic<int> caught{0};
+std::atomic<int> count{0};
 static_assert(std::atomic<int>::is_always_lock_free);
+
+// On a terminal the line starts on a row of its own, below a progress line.
+constexpr char kStoppedNow[] = "\nquenlo-fix: stopped at once (running again tells which files are fixed)\n";
+std::atomic<bool> errterminal{false};
+
+// Says so on standard error if that can be done without waiting: standard
+// error may be a pipe nobody reads.
+void tellstopped()
+{
+    const char *text = kStoppedNow + (errterminal ? 0 : 1);
+    const auto size = sizeof kStoppedNow - (errterminal ? 1 : 2);
+#ifdef _WIN32
+    const HANDLE err = ::GetStdHandle(STD_ERROR_HANDLE);
+    DWORD written = 0;
+    if (err != nullptr && err != INVALID_HANDLE_VALUE && ::GetFileType(err) != FILE_TYPE_PIPE)
+        ::WriteFile(err, text, static_cast<DWORD>(size), &written, nullptr);
+#else
+    pollfd ready{2, POLLOUT, 0};
+    if (::poll(&ready, 1, 0) == 1 && (ready.revents & POLLOUT))
+        [[maybe_unused]] const auto written = ::write(2, text, size);
+#endif
+}
 
 #ifdef _WIN32
 BOOL WINAPI oncontrol(DWORD event)
@@ -26,7 +56,9 @@ BOOL WINAPI oncontrol(DWORD event)
 #else
 extern "C" void onsignal(int signal)
 {
+    const int saved = errno;
     noteinterrupt(signal);
+    errno = saved;
 }
 #endif
 
@@ -34,13 +66,19 @@ extern "C" void onsignal(int signal)
 
 void noteinterrupt(int signal)
 {
-    int none = 0;
-    caught.compare_exchange_strong(none, signal);
+    if (count.fetch_add(1) == 0) {
+        int none = 0;
+        caught.compare_exchange_strong(none, signal);
+        return;
+    }
+    tellstopped();
+    endnow(128 + signal);
 }
 
 void clearinterrupt()
 {
     caught = 0;
+    count = 0;
 }
 
 bool interrupted()
@@ -56,13 +94,17 @@ int interruptstatus()
 void catchinterrupts()
 {
 #ifdef _WIN32
+    DWORD mode = 0;
+    errterminal = ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
     ::SetConsoleCtrlHandler(oncontrol, TRUE);
 #else
+    errterminal = ::isatty(2) != 0;
     struct sigaction action {};
     action.sa_handler = onsignal;
     sigemptyset(&action.sa_mask);
     // Interrupted system calls start again: the file layer never sees EINTR
-    // from us, and the run looks at interrupted() between files.
+    // from us, and the run looks at interrupted() between files. Output
+    // never waits on a write that may block (see fdoutput.h).
     action.sa_flags = SA_RESTART;
     for (const int signal : {SIGINT, SIGTERM}) {
         // A signal ignored from the start (a background job, nohup) stays so.

@@ -16,13 +16,40 @@ namespace {
 
 [[noreturn]] void unreadable(DWORD code, const std::string &path)
 {
-    throw Error(static_cast<int>(code), path, "cannot read the folder: " + win::systemmessage(code));
+    throw Error(static_cast<int>(code), path, std::string(kUnreadableFolder) + win::systemmessage(code));
 }
 
 } // namespace
 
-std::vector<FolderEntry> listfolder(const std::string &path)
+// Folders are reached by their paths: nothing is held.
+struct Folders::State {};
+
+Folders::Folders(std::size_t)
+    : state_(std::make_unique<State>())
 {
+}
+
+Folders::~Folders() = default;
+
+HeldFolder Folders::hold(const Folder &folder)
+{
+    return HeldFolder(*this, folder, acquire(folder));
+}
+
+int Folders::acquire(const Folder &)
+{
+    return -1;
+}
+
+void Folders::release(const Folder &) {}
+
+void Folders::letgo(const Folder &) {}
+
+void Folders::makeroom() {}
+
+std::vector<FolderEntry> listfolder(const HeldFolder &held)
+{
+    const std::string &path = held.folder().path();
     std::wstring wide;
     try {
         wide = widepath(path);
@@ -68,6 +95,25 @@ bool isfolder(const std::string &path)
     }
     const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+} // namespace quenlo::cli
+
+namespace quenlo::cli {
+
+bool isfolderin(const HeldFolder &folder, const std::string &name)
+{
+    return isfolder(joinpath(folder.folder().path(), name));
+}
+
+std::unique_ptr<File> FilesInFolder::open(const std::string &shown)
+{
+    return systemfiles().open(shown);
+}
+
+std::unique_ptr<File> FilesInFolder::openforreading(const std::string &shown)
+{
+    return systemfiles().openforreading(shown);
 }
 
 } // namespace quenlo::cli

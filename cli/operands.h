@@ -1,24 +1,38 @@
 #pragma once
 
 #include "error.h"
+#include "folderwalk.h"
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quenlo::cli {
 
 // One name to work on, in the order of the output.
 struct Operand {
-    std::string path;
+    std::string path; // as printed: the argument, or the path the walk made
+    // The folder the walk met it in, its name there starting at path[nameat],
+    // and whether it was a symbolic link there; no folder: a name from the
+    // command line.
+    std::shared_ptr<const Folder> folder;
+    std::uint32_t nameat = 0;
+    bool link = false;
     // Known to fail before any work (a folder that cannot be read, a pattern
     // that matches nothing); nothing otherwise.
     std::unique_ptr<Error> problem;
+
+    std::string name() const { return path.substr(nameat); }
 };
 
 // The names to work on, from the file arguments in their order: on Windows a
 // name with a wildcard in its last component becomes the names it matches;
-// with `recursive`, a folder becomes the project files of its tree.
-std::vector<Operand> gatheroperands(const std::vector<std::string> &names, bool recursive);
+// with `recursive`, a folder becomes the project files of its tree, met
+// through `folders`. Once `stopped` says so, no more folders are read.
+std::vector<Operand> gatheroperands(const std::vector<std::string> &names, bool recursive, Folders &folders,
+                                    const std::function<bool()> &stopped = [] { return false; });
 
 } // namespace quenlo::cli

@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include "fdoutput.h"
 #include "quotename.h"
 
 #include <optional>
@@ -188,17 +189,14 @@ std::variant<Options, int> parseoptions(const std::vector<std::string> &args, st
         err << "quenlo-fix: " << commandline.error << "\nTry 'quenlo-fix --help' for more information.\n";
         return kFailed;
     }
-    switch (commandline.request) {
-    case Request::Help:
-        out << kHelp << std::flush;
-        return out ? kAllFixed : kFailed;
-    case Request::Version:
-        out << kVersion << std::flush;
-        return out ? kAllFixed : kFailed;
-    case Request::Run:
-        break;
-    }
-    return std::move(commandline.options);
+    if (commandline.request == Request::Run)
+        return std::move(commandline.options);
+    out << (commandline.request == Request::Help ? kHelp : kVersion) << std::flush;
+    if (out)
+        return kAllFixed;
+    const auto why = writefailure(out);
+    err << "quenlo-fix: cannot write to standard output" << (why.empty() ? "" : ": " + why) << std::endl;
+    return kFailed;
 }
 
 } // namespace quenlo::cli

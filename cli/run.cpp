@@ -1,14 +1,17 @@
 #include "run.h"
 
 #include "batch.h"
+#include "descriptors.h"
 #include "error.h"
 #include "errorline.h"
+#include "fdoutput.h"
 #include "fixheader.h"
 #include "fixprojectfile.h"
 #include "interrupt.h"
 #include "operands.h"
 #include "quotename.h"
 
+#include <algorithm>
 #include <atomic>
 #include <optional>
 #include <ostream>
@@ -17,18 +20,6 @@
 namespace quenlo::cli {
 
 namespace {
-
-// Keeps the outcome message until the fix has finished: a line is printed
-// only for a run that closed the file cleanly, so a failure is never
-// preceded by a success line.
-class HeldMessage final : public MessageService {
-public:
-    void show(std::string_view text, std::string_view) override { text_ = text; }
-    const std::string &text() const { return text_; }
-
-private:
-    std::string text_;
-};
 
 constexpr std::string_view kNeedsFixing = "Project file needs fixing.";
 constexpr std::string_view kAlreadyFixed = "Project file already fixed.";
@@ -41,7 +32,9 @@ std::optional<Error> realrunfailure(const std::string &path, const CheckResult &
     return Error(check.wouldfail->number(), path, "the real run would fail: " + check.wouldfail->reason());
 }
 
-// Fixes (or checks) one file; runs on any worker.
+// Fixes (or checks) one file; runs on any worker. A line is made only for
+// a run that closed the file cleanly, so a failure is never preceded by a
+// success line.
 Report fixone(const std::string &path, ProjectHeader &prjheader, bool dryrun, FileService &files)
 {
     Report report;
@@ -55,9 +48,8 @@ Report fixone(const std::string &path, ProjectHeader &prjheader, bool dryrun, Fi
             line = outcome == FixOutcome::Fixed ? kNeedsFixing : outcometext(outcome);
             wouldfail = realrunfailure(path, check);
         } else {
-            HeldMessage message;
-            outcome = fixprojectfile(path, prjheader, message, files);
-            line = message.text();
+            outcome = fixifneeded(path, prjheader, files);
+            line = outcometext(outcome);
         }
         // prjheader holds the header as read: a file fixed by an earlier run
         // (or earlier in this one) is done, not of another version.
@@ -78,18 +70,37 @@ Report fixone(const std::string &path, ProjectHeader &prjheader, bool dryrun, Fi
     return report;
 }
 
+std::string cannotwrite(const std::ostream &out)
+{
+    const auto why = writefailure(out);
+    return "quenlo-fix: cannot write to standard output" + (why.empty() ? std::string() : " (" + why + ")");
+}
+
 } // namespace
 
 int run(const Options &options, std::ostream &out, std::ostream &err, FileService &files, Terminals terminals)
 {
-    const auto operands = gatheroperands(options.files, options.recursive);
+    // Each worker keeps a few descriptors; the walk's folders keep the
+    // rest, so that the run never runs out of them whatever the limit.
+    const std::size_t room = descriptorroom();
+    if (room < kPerWorker + kLeastFolders) {
+        err << "quenlo-fix: too few files may be open at once (see ulimit -n): " << kPerWorker + kLeastFolders
+            << " more are needed, " << room << " are free" << std::endl;
+        return kFailed;
+    }
+    const auto jobs = static_cast<unsigned>(
+        std::min<std::size_t>(std::max(options.jobs, 1U), (room - kLeastFolders) / kPerWorker));
+    Folders folders(room - jobs * kPerWorker);
+    const auto operands = gatheroperands(options.files, options.recursive, folders, interrupted);
 
     // Once standard output fails, no line can tell of a file fixed: no new
     // file is started, as after Ctrl-C.
     std::atomic<bool> outfailed{false};
     BatchSettings settings;
-    settings.jobs = options.jobs;
+    settings.jobs = jobs;
     settings.stopped = [&] { return interrupted() || outfailed.load(); };
+    settings.folders = &folders;
+    settings.files = &files;
     BatchOutput output;
     output.print = [&](const Report &report) {
         if (!report.outline.empty())
@@ -104,15 +115,22 @@ int run(const Options &options, std::ostream &out, std::ostream &err, FileServic
             outfailed = true;
     };
     output.progress = terminals.err ? &err : nullptr;
+    output.progresswidth = terminals.errwidth;
     output.outonterminal = terminals.out;
+    output.stopping = [&] {
+        if (interrupted())
+            err << kInterruptNotice << std::endl;
+    };
     const auto totals = runbatch(
         operands, settings,
-        [&](const std::string &path, ProjectHeader &prjheader) { return fixone(path, prjheader, options.dryrun, files); },
+        [&](const std::string &path, FileService &where, ProjectHeader &prjheader) {
+            return fixone(path, prjheader, options.dryrun, where);
+        },
         output);
 
     bool failed = totals.failed;
     if (!out) {
-        err << "quenlo-fix: cannot write to standard output: " << totals.done << " of " << operands.size()
+        err << cannotwrite(out) << ": " << totals.done << " of " << operands.size()
             << " files done, the others left as they were" << std::endl;
         failed = true;
     }

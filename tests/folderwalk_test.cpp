@@ -44,8 +44,9 @@ Walked walk(const TempDir &dir)
         return text;
     };
     Walked walked;
+    quenlo::cli::Folders folders(16);
     walkfolder(
-        root, [&](std::string path) { walked.files.push_back(relative(path)); },
+        folders, root, [&](quenlo::cli::WalkedFile file) { walked.files.push_back(relative(file.path)); },
         [&](const quenlo::Error &error) { walked.errors.push_back(relative(error.subject()) + ": " + error.reason()); });
     return walked;
 }
@@ -82,8 +83,9 @@ TEST(FolderWalk, shouldReportAFolderThatCannotBeReadAndGoOn)
     TempDir dir;
     touch(dir.path() / "a.PRJ");
     std::vector<std::string> files, errors;
+    quenlo::cli::Folders folders(16);
     walkfolder(
-        toutf8(dir.path() / "missing"), [&](std::string path) { files.push_back(path); },
+        folders, toutf8(dir.path() / "missing"), [&](quenlo::cli::WalkedFile file) { files.push_back(file.path); },
         [&](const quenlo::Error &error) { errors.push_back(error.what()); });
     ASSERT_EQ(errors.size(), 1U);
     EXPECT_NE(errors[0].find("missing: cannot read the folder: "), std::string::npos) << errors[0];
