@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# Checks the three packages as a user meets them.
+# Checks the packages as a user meets them.
 #   .debs:     quenlo and quenlo-fix: lintian --pedantic finds nothing; Depends
 #              computed, none of Qt or X for quenlo-fix; no file in both;
 #              the programs hardened; the desktop entry and the metainfo
 #              validate; quenlo-fix unpacked alone into a scratch root runs.
-#   installer: runs silently under Wine in its own prefix; the installed
-#              quenlo-fix.exe fixes a file; the uninstaller removes every file
-#              and registry key the installer made.
+#   installer: runs silently under Wine in its own prefix, with /PATH; the
+#              uninstall entry, the programs' ASLR and DEP bits; the installed
+#              quenlo-fix.exe fixes a file; while quenlo.exe runs, uninstaller
+#              and installer refuse and change nothing; after it, the
+#              uninstaller removes every file and registry key the installer
+#              made, and takes the folder off the PATH.
 #   zip:       holds exactly the expected files.
-# Usage: check-packages.sh PACKAGE_DIR LINUX_BUILD_DIR MINGW_BUILD_DIR
+# Usage: on-xvfb.sh check-packages.sh PACKAGE_DIR LINUX_BUILD_DIR MINGW_BUILD_DIR
 set -euo pipefail
 
 packages=$(realpath "$1")
@@ -137,22 +140,31 @@ else
             -o -path './users/*/AppData/Local/Temp' \) -prune -o -print | sort)
     }
     snapshot >"$scratch/before.txt"
+    envkey='HKLM\System\CurrentControlSet\Control\Session Manager\Environment'
+    path_before=$(wine reg query "$envkey" /v Path)
 
-    wine "$installer" /S
+    wine "$installer" /S /PATH
     wineserver -w
     instdir=$drive/Program\ Files/Quenlo
     for file in "${programs[@]}" README.txt Uninstall.exe; do
         [ -f "$instdir/$file" ] || fail "installer did not put $file in Program Files\\Quenlo"
     done
-    wine reg query "$regkey" /v UninstallString >/dev/null 2>&1 \
-        && pass "installer registered its uninstaller" || fail "no uninstall key $regkey"
+    entry=$(wine reg query "$regkey" | tr -d '\r')
+    for value in "UninstallString +REG_SZ" "DisplayVersion +REG_SZ +$version" "EstimatedSize +REG_DWORD +0x[1-9a-f]" \
+                 "DisplayIcon +REG_SZ +C:.Program Files.Quenlo.[a-z-]+\.exe"; do
+        grep -Eq "^ +$value" <<<"$entry" || fail "uninstall entry $regkey lacks $value"
+    done
+    wine reg query "$envkey" /v Path | grep -q 'C:\\Program Files\\Quenlo' || fail "/PATH did not add the folder to PATH"
     shortcut="$drive/ProgramData/Microsoft/Windows/Start Menu/Programs/Quenlo/Quenlo.lnk"
     if [ "$has_window" = yes ]; then
         [ -f "$shortcut" ] && pass "Start-menu shortcut to Quenlo" || fail "no Start-menu shortcut $shortcut"
+        [ -e "${shortcut%/*}/Uninstall.lnk" ] && fail "an Uninstall shortcut in the Start menu"
     fi
     for program in "${programs[@]}"; do
         wrestool --list --type=14 --name=1 "$instdir/$program" | grep -q . \
             && pass "$program carries icon resource 1" || fail "$program has no icon resource 1"
+        bits=$(x86_64-w64-mingw32-objdump -p "$instdir/$program" | grep -cE '^\s+(DYNAMIC_BASE|NX_COMPAT|HIGH_ENTROPY_VA)$')
+        [ "$bits" = 3 ] && pass "$program: DYNAMIC_BASE, NX_COMPAT, HIGH_ENTROPY_VA" || fail "$program lacks ASLR or DEP"
     done
 
     make_project_file "$scratch/win.PRJ"
@@ -164,11 +176,27 @@ else
     esac
     expect_fixed "$scratch/win.PRJ" "installed quenlo-fix.exe"
 
+    if [ "$has_window" = yes ]; then
+        # quenlo.exe on the screen that on-xvfb.sh gives this script. With _?=
+        # the uninstaller runs in place and returns its exit status (else it
+        # hands over to a copy of itself); wine would quote a folder with a
+        # space, which NSIS does not read, so it gets the short name.
+        wine "$instdir/quenlo.exe" & window=$!
+        timeout 60 xdotool search --sync --name '^ Quenlo$' >/dev/null || fail "quenlo.exe showed no window"
+        wine "$instdir/Uninstall.exe" /S "_?=$(winepath -s 'C:\Program Files\Quenlo')" \
+            && fail "the uninstaller went on while quenlo.exe ran"
+        wine "$installer" /S && fail "the installer went on while quenlo.exe ran"
+        [ -f "$instdir/quenlo.exe" ] && wine reg query "$regkey" >/dev/null 2>&1 \
+            && pass "uninstaller and installer refused while quenlo.exe ran" || fail "a refusal changed the install"
+        wine taskkill /IM quenlo.exe >/dev/null
+        wait "$window" || true
+    fi
     wine "$instdir/Uninstall.exe" /S
     wineserver -w
     [ -e "$instdir" ] && fail "uninstaller left $(find "$instdir" | tr '\n' ' ')"
     wine reg query "$regkey" >/dev/null 2>&1 && fail "uninstaller left $regkey"
     wine reg query 'HKLM\Software\Quenlo' >/dev/null 2>&1 && fail "uninstaller left HKLM\\Software\\Quenlo"
+    [ "$(wine reg query "$envkey" /v Path)" = "$path_before" ] || fail "uninstaller left PATH changed"
     snapshot >"$scratch/after.txt"
     left=$(comm -13 "$scratch/before.txt" "$scratch/after.txt")
     [ -z "$left" ] && pass "uninstaller removed everything installed" \
