@@ -39,7 +39,7 @@ windows:
 	$(WINE_ENV) wineboot -i >/dev/null 2>&1 && $(WINE_ENV) wineserver -w
 	ctest --preset mingw
 
-# The three packages, in build/packages: the .deb from the Linux build, the
+# The packages, in build/packages: the two .debs from the Linux build, the
 # installer and the portable zip from the mingw-w64 build.
 PACKAGE_DIR = $(CURDIR)/build/packages
 package:
@@ -51,9 +51,10 @@ package:
 	cmake --build --preset mingw
 	cd build/mingw && cpack
 
-# Each package checked as a user would meet it (lintian, the installer under Wine).
+# Each package checked as a user would meet it (lintian, the installer under
+# Wine, on a screen of its own for quenlo.exe).
 package-check: package
-	tests/packaging/check-packages.sh $(PACKAGE_DIR) build/default build/mingw
+	tests/windows/on-xvfb.sh tests/packaging/check-packages.sh $(PACKAGE_DIR) build/default build/mingw
 
 # quenlo.exe against a bare Win32 window under Wine: size and start time.
 windows-bench:

@@ -26,10 +26,11 @@ set(CPACK_NSIS_MUI_ICON ${QUENLO_ICON_DIR}/quenlo.ico)
 set(CPACK_NSIS_MUI_UNIICON ${QUENLO_ICON_DIR}/quenlo.ico)
 set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
 set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
-# The installer keeps its folder under HKLM\Software\Quenlo\Quenlo; the
-# uninstaller removes that key itself but would leave the empty vendor key.
-set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS
-    "DeleteRegKey SHCTX \"Software\\Quenlo\\Quenlo\"\nDeleteRegKey /ifempty SHCTX \"Software\\Quenlo\"")
+# The installer's script is our own (NSIS.template.in, found on this path):
+# it waits for the programs to be closed, offers the PATH, and makes no
+# Uninstall shortcut. Both Windows packages hold every install component.
+set(CPACK_MODULE_PATH ${CMAKE_CURRENT_SOURCE_DIR})
+set(CPACK_MONOLITHIC_INSTALL ON)
 if(TARGET quenlo)
     # Start menu: Quenlo\Quenlo.lnk, and the icon in Apps & features.
     set(CPACK_PACKAGE_EXECUTABLES quenlo Quenlo)
