@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -20,8 +21,25 @@ namespace {
 
 // Lock-free, so the signal handler may use them.
 std::atomic<int> caught{0};
-std::atomic<int> count{0};
-static_assert(std::atomic<int>::is_always_lock_free);
+std::atomic<long long> firstat{0}; // when the first came, in milliseconds
+static_assert(std::atomic<int>::is_always_lock_free && std::atomic<long long>::is_always_lock_free);
+
+// A second interrupt must be a second press: one that comes within this
+// time of the first is the same press told twice (a terminal signals the
+// whole process group, and wrappers such as timeout pass it on again).
+constexpr long long kSecondPressAfter = 500;
+
+// Milliseconds on a clock that never goes back; safe in a signal handler.
+long long now()
+{
+#ifdef _WIN32
+    return static_cast<long long>(::GetTickCount64());
+#else
+    timespec time {};
+    ::clock_gettime(CLOCK_MONOTONIC, &time);
+    return static_cast<long long>(time.tv_sec) * 1000 + time.tv_nsec / 1000000;
+#endif
+}
 
 // On a terminal the line starts on a row of its own, below a progress line.
 constexpr char kStoppedNow[] = "\nquenlo-fix: stopped at once (running again tells which files are fixed)\n";
@@ -66,11 +84,12 @@ extern "C" void onsignal(int signal)
 
 void noteinterrupt(int signal)
 {
-    if (count.fetch_add(1) == 0) {
-        int none = 0;
-        caught.compare_exchange_strong(none, signal);
+    // The time first, so that whoever sees the interrupt noted sees when.
+    long long never = 0;
+    firstat.compare_exchange_strong(never, now());
+    int none = 0;
+    if (caught.compare_exchange_strong(none, signal) || now() - firstat.load() < kSecondPressAfter)
         return;
-    }
     tellstopped();
     endnow(128 + signal);
 }
@@ -78,7 +97,7 @@ void noteinterrupt(int signal)
 void clearinterrupt()
 {
     caught = 0;
-    count = 0;
+    firstat = 0;
 }
 
 bool interrupted()

@@ -62,4 +62,27 @@ TEST(ProgressLine, shouldEraseTheWholeLineAndShowAgainAfterward)
     EXPECT_EQ(terminal.str(), "\r" + line);
 }
 
+// A narrow terminal gets a shorter line, never one that wraps onto a new
+// row at each redraw.
+TEST(ProgressLine, shouldShortenTheLineToFitTheTerminal)
+{
+    std::ostringstream terminal;
+    std::size_t columns = 0;
+    ProgressLine progress(terminal, 10000, kStart, 1s, [&] { return columns; });
+    for (int i = 0; i < 120; ++i)
+        progress.count(i % 50 == 0);
+    const std::pair<std::size_t, std::string> table[] = {
+        {0, "quenlo-fix: 120 of 10000 files done, 3 failed"}, {80, "quenlo-fix: 120 of 10000 files done, 3 failed"},
+        {40, "120 of 10000 files done, 3 failed"},            {30, "120/10000 done, 3 failed"},
+        {20, "120/10000, 3 failed"},                          {6, "120/1"},
+    };
+    for (const auto &[width, line] : table) {
+        columns = width;
+        progress.erase();
+        terminal.str("");
+        progress.draw(kStart + 2s);
+        EXPECT_EQ(terminal.str(), "\r" + line) << width;
+    }
+}
+
 } // namespace
