@@ -207,4 +207,26 @@ TEST(CheckProjectFile, shouldTellWhetherAFixIsNeededWithoutWriting)
                                                       "close"}));
 }
 
+// The batch's order: a file is opened for writing only when it needs the
+// fix, so a run again over fixed files writes nothing anywhere.
+TEST(FixIfNeeded, shouldOpenForWritingOnlyAFileThatNeedsTheFix)
+{
+    TempDir dir;
+    const std::pair<std::string, std::vector<std::string>> table[] = {
+        {"/8203", {"open for reading", "read", "reopen for update", "read", "write", "flush", "close"}},
+        {"/8202", {"open for reading", "read", "close"}},
+        {"/8201", {"open for reading", "read", "close"}},
+    };
+    for (const auto &[header, events] : table) {
+        const auto path = dir.write("A.PRJ", header + kTail);
+        RecordingFiles files;
+        ProjectHeader prjheader{};
+        const auto outcome = quenlo::fixifneeded(path, prjheader, files);
+        EXPECT_EQ(outcome, header == "/8203" ? FixOutcome::Fixed : FixOutcome::InvalidVersion) << header;
+        EXPECT_EQ(files.events, events) << header;
+        EXPECT_EQ(readall(path), (header == "/8203" ? "/8202" : header) + kTail);
+        EXPECT_EQ(std::string(prjheader.data(), 5), header == "/8203" ? "/8202" : header);
+    }
+}
+
 } // namespace
