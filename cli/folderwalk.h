@@ -25,6 +25,8 @@ struct FolderEntry {
     Kind kind = Other;
 };
 
+class Folders;
+
 // A folder that the walk met. The walk and the files found in it later
 // reach it from its parent by name, never again by its whole path, and it
 // must still be the folder the walk met (see Folders).
@@ -36,6 +38,9 @@ public:
         , path_(std::move(path))
     {
     }
+    ~Folder();
+    Folder(const Folder &) = delete;
+    Folder &operator=(const Folder &) = delete;
     const std::string &path() const { return path_; } // as printed
 
 private:
@@ -47,6 +52,7 @@ private:
     // descriptor held on it, if any; kept by Folders under its lock.
     mutable std::uint64_t volume_ = 0, file_ = 0;
     mutable bool known_ = false;
+    mutable Folders *owner_ = nullptr; // whose descriptor it holds, if any
     mutable int fd_ = -1;
     mutable unsigned holders_ = 0;
     mutable std::list<const Folder *>::iterator idle_; // its place among the idle ones, when idle
@@ -63,6 +69,7 @@ inline constexpr std::string_view kUnreadableFolder = "cannot read the folder: "
 // names of any depth work; at most `most` descriptors stay open, the least
 // recently used one closed first, and a folder opened again must be the
 // very folder the walk met. On Windows folders are reached by their paths.
+// It must outlive the folders it has held.
 class Folders {
 public:
     explicit Folders(std::size_t most);
@@ -78,8 +85,10 @@ public:
 
 private:
     friend class HeldFolder;
+    friend class Folder;
 
     void letgo(const Folder &folder);
+    void forget(const Folder &folder);
     // With the lock held:
     int acquire(const Folder &folder);
     void release(const Folder &folder);

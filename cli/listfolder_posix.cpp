@@ -60,8 +60,28 @@ Folders::Folders(std::size_t most)
 
 Folders::~Folders()
 {
-    for (const auto *folder : state_->idle)
+    for (const auto *folder : state_->idle) {
         ::close(std::exchange(folder->fd_, -1));
+        folder->owner_ = nullptr;
+    }
+}
+
+Folder::~Folder()
+{
+    if (owner_)
+        owner_->forget(*this);
+}
+
+// A folder gone: its descriptor with it.
+void Folders::forget(const Folder &folder)
+{
+    std::lock_guard lock(state_->mutex);
+    if (folder.fd_ < 0)
+        return;
+    if (folder.holders_ == 0)
+        state_->idle.erase(folder.idle_);
+    ::close(std::exchange(folder.fd_, -1));
+    --state_->open;
 }
 
 HeldFolder Folders::hold(const Folder &folder)
@@ -114,6 +134,7 @@ int Folders::acquire(const Folder &folder)
     folder.file_ = file;
     folder.known_ = true;
     makeroom();
+    folder.owner_ = this;
     folder.fd_ = fd;
     folder.holders_ = 1;
     ++state_->open;

@@ -45,6 +45,10 @@ void Folders::release(const Folder &) {}
 
 void Folders::letgo(const Folder &) {}
 
+void Folders::forget(const Folder &) {}
+
+Folder::~Folder() = default;
+
 void Folders::makeroom() {}
 
 std::vector<FolderEntry> listfolder(const HeldFolder &held)
