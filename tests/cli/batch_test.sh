@@ -283,6 +283,31 @@ wildcards)
     check "status -r" 0 "$status"
     check "stdout -r" "$(printf 'sub\\q.PRJ: %s\nsub\\qq.PRJ: %s' "$fixed_text" "$fixed_text")" "$out"
     ;;
+odd-names)
+    # Names from a listing (a pattern, -r) are worked on exactly as listed,
+    # never as a namesake; a pattern matches long names only (Wine gives
+    # Site.PRJOLD the short name SITE~2Y5.PRJ); a typed name that Windows
+    # reads as another file is shown as the file worked on.
+    $windows || skip "Windows' own names"
+    mkdir data data. 'sp '
+    for f in A.PRJ Site.PRJOLD Site.PRJ-2019 T.PRJ. data./x.PRJ 'sp /s.PRJ'; do project "$f" "$f"; done
+    for f in T.PRJ data/x.PRJ; do printf 'MIRD/8202\n' >"$f"; done
+    fix '*.PRJ' 'T*'
+    check "stdout of patterns" "$(printf 'A.PRJ: %s\nT.PRJ: %s\nT.PRJ: %s\nT.PRJ.: %s' \
+        "$fixed_text" "$done_text" "$done_text" "$fixed_text")" "$out"
+    check "backups" "/8203 MIRD Site.PRJOLD|/8203 MIRD Site.PRJ-2019" "$(cat Site.PRJOLD)|$(cat Site.PRJ-2019)"
+    fix -r 'd*'
+    check "stdout of matching folders" "$(printf 'data\\x.PRJ: %s\ndata.\\x.PRJ: %s' "$done_text" "$fixed_text")" "$out"
+    fix -r .
+    check "stdout -r" "$(printf '.\\%s: %s\n' A.PRJ "$done_text" T.PRJ "$done_text" 'data\x.PRJ' "$done_text" \
+        'data.\x.PRJ' "$done_text" 'sp \s.PRJ' "$fixed_text")" "$out"
+    check "status -r" 0 "$status"
+    check "files" "MIRD/8202|/8202 MIRD data./x.PRJ|/8202 MIRD sp /s.PRJ" "$(cat data/x.PRJ)|$(cat data./x.PRJ)|$(cat 'sp /s.PRJ')"
+    project T.PRJ T
+    fix T.PRJ.
+    [[ $out == [A-Z]:\\*\\T.PRJ:\ "$fixed_text" ]] || fail "typed T.PRJ. reported as: $out"
+    check "T.PRJ" "/8202 MIRD T" "$(cat T.PRJ)"
+    ;;
 *)
     echo "unknown case $case_name"
     exit 2
