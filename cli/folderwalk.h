@@ -188,9 +188,9 @@ void walkfolder(Folders &folders, std::shared_ptr<const Folder> top, const std::
 #ifdef _WIN32
 // How the walk takes a listed entry, from its attributes and reparse tag
 // (WIN32_FIND_DATAW's dwReserved0): a name surrogate (symbolic link,
-// junction) is a link, never entered; any other reparse point (a cloud
-// provider's placeholder, a deduplicated file) is the folder or file it
-// stands for.
+// junction) or a reparse point without a tag is a link, never entered; any
+// other reparse point (a cloud provider's placeholder, a deduplicated file)
+// is the folder or file it stands for.
 FolderEntry::Kind entrykind(unsigned long attributes, unsigned long tag);
 
 // `name` inside `folder` as the system takes it as it stands: the \\?\ form

@@ -48,7 +48,8 @@ std::wstring exactfolder(const Folder &folder)
 
 FolderEntry::Kind entrykind(unsigned long attributes, unsigned long tag)
 {
-    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(tag))
+    // No tag at all (Wine lists symbolic links so) may be any link.
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) && (tag == 0 || IsReparseTagNameSurrogate(tag)))
         return FolderEntry::Link;
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? FolderEntry::Folder : FolderEntry::Other;
 }

@@ -175,6 +175,7 @@ TEST(FolderWalk, shouldTakeOnlyNameSurrogatesForLinks)
         {folder | reparse, DWORD(IO_REPARSE_TAG_MOUNT_POINT), Kind::Link}, // a junction
         {folder | reparse, DWORD(IO_REPARSE_TAG_SYMLINK), Kind::Link},
         {reparse, DWORD(IO_REPARSE_TAG_SYMLINK), Kind::Link},
+        {folder | reparse, 0, Kind::Link}, // no tag given (Wine's symbolic links)
         {folder | reparse, DWORD(IO_REPARSE_TAG_CLOUD_3), Kind::Folder}, // OneDrive's Files-On-Demand
         {reparse, DWORD(IO_REPARSE_TAG_CLOUD_3), Kind::Other},
         {reparse, DWORD(IO_REPARSE_TAG_DEDUP), Kind::Other},
