@@ -10,10 +10,9 @@ namespace quenlo::cli {
 std::wstring widepath(const std::string &path);
 
 // A name typed on the command line as it is shown in the lines: as typed,
-// unless Windows' rules for typed names would lead it to a file it does not
-// spell (a component ending in a dot or a space loses them: "T.PRJ." is
-// T.PRJ), when it is shown as the full path of the file actually reached.
-// The \\?\ form is taken as it stands.
+// unless a component ends in a dot or a space, which Windows' rules for
+// typed names may take off ("T.PRJ." is T.PRJ): then as the full path of
+// the file actually reached. The \\?\ form is taken as it stands.
 std::string asworkedon(const std::string &typed);
 
 } // namespace quenlo::cli
