@@ -14,14 +14,10 @@ namespace quenlo::cli {
 
 #ifdef _WIN32
 
-std::optional<FileIdentity> fileidentity(const std::string &path)
+namespace {
+
+std::optional<FileIdentity> identityof(const std::wstring &wide)
 {
-    std::wstring wide;
-    try {
-        wide = widepath(path);
-    } catch (const Error &) {
-        return std::nullopt;
-    }
     // No access asked for: the attributes can be read even from a file that
     // another program holds open without sharing. Folders need the backup flag.
     const HANDLE handle = ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -37,9 +33,24 @@ std::optional<FileIdentity> fileidentity(const std::string &path)
                         (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
+} // namespace
+
+std::optional<FileIdentity> fileidentity(const std::string &path)
+{
+    try {
+        return identityof(widepath(path));
+    } catch (const Error &) {
+        return std::nullopt;
+    }
+}
+
 std::optional<FileIdentity> fileidentity(const HeldFolder &folder, const std::string &name, bool)
 {
-    return fileidentity(joinpath(folder.folder().path(), name));
+    try {
+        return identityof(exactpath(folder.folder(), name));
+    } catch (const Error &) {
+        return std::nullopt;
+    }
 }
 
 #else

@@ -51,6 +51,12 @@ struct Level {
 void walkfolder(Folders &folders, const std::string &top, const std::function<void(WalkedFile)> &file,
                 const std::function<void(const Error &)> &unreadable, const std::function<bool()> &stopped)
 {
+    walkfolder(folders, std::make_shared<const Folder>(nullptr, top, top), file, unreadable, stopped);
+}
+
+void walkfolder(Folders &folders, std::shared_ptr<const Folder> top, const std::function<void(WalkedFile)> &file,
+                const std::function<void(const Error &)> &unreadable, const std::function<bool()> &stopped)
+{
     // Each folder's entries are read, and the folder let go, before the
     // first of them is looked at: only the descriptors of folders whose
     // files are at work stay held.
@@ -69,7 +75,7 @@ void walkfolder(Folders &folders, const std::string &top, const std::function<vo
     };
     if (stopped())
         return;
-    enter(std::make_shared<const Folder>(nullptr, top, top));
+    enter(std::move(top));
     while (!levels.empty()) {
         auto &level = levels.back();
         if (level.next == level.entries.size()) {

@@ -42,6 +42,8 @@ public:
     Folder(const Folder &) = delete;
     Folder &operator=(const Folder &) = delete;
     const std::string &path() const { return path_; } // as printed
+    const std::string &name() const { return name_; }
+    const Folder *parent() const { return parent_.get(); }
 
 private:
     friend class Folders;
@@ -68,7 +70,9 @@ inline constexpr std::string_view kUnreadableFolder = "cannot read the folder: "
 // folder is opened inside its parent (openat, never following a link) so
 // names of any depth work; at most `most` descriptors stay open, the least
 // recently used one closed first, and a folder opened again must be the
-// very folder the walk met. On Windows folders are reached by their paths.
+// very folder the walk met. On Windows a folder is open only while held,
+// shared for anything but renaming and deleting it, reached by its path
+// exactly as listed (the \\?\ form), and must be the folder first met.
 // It must outlive the folders it has held.
 class Folders {
 public:
@@ -186,5 +190,21 @@ private:
 void walkfolder(Folders &folders, const std::string &top, const std::function<void(WalkedFile)> &file,
                 const std::function<void(const Error &)> &unreadable,
                 const std::function<bool()> &stopped = [] { return false; });
+// The same from a folder already made: one a wildcard matched.
+void walkfolder(Folders &folders, std::shared_ptr<const Folder> top, const std::function<void(WalkedFile)> &file,
+                const std::function<void(const Error &)> &unreadable, const std::function<bool()> &stopped);
+
+#ifdef _WIN32
+// How the walk takes a listed entry, from its attributes and reparse tag
+// (WIN32_FIND_DATAW's dwReserved0): a name surrogate (symbolic link,
+// junction) or a reparse point without a tag is a link, never entered; any
+// other reparse point (a cloud provider's placeholder, a deduplicated file)
+// is the folder or file it stands for.
+FolderEntry::Kind entrykind(unsigned long attributes, unsigned long tag);
+
+// `name` inside `folder` as the system takes it as it stands: the \\?\ form
+// of the folder's path with the name added.
+std::wstring exactpath(const Folder &folder, const std::string &name);
+#endif
 
 } // namespace quenlo::cli

@@ -1,8 +1,14 @@
-// Folders on Windows: FindFirstFileExW. A folder that is a reparse point
-// (symbolic link, junction) is told apart so that it is never walked.
+// Folders on Windows. A folder is open while something in it is at work (its
+// listing, a file of it being fixed), for listing and sharing everything but
+// deletion: meanwhile it cannot be renamed, moved or deleted, and on NTFS
+// neither can a folder above it. Opened again, it must be the folder first
+// met (volume serial number and file ID). Entries are reached by their names
+// exactly as listed, through the \\?\ form, so that a name ending in a dot or
+// a space leads to that very entry, never to its namesake without them.
 #include "folderwalk.h"
 #include "widepath.h"
 #include "winfailure.h"
+#include "winfile.h"
 #include "wintext.h"
 
 #ifndef NOMINMAX
@@ -10,40 +16,140 @@
 #endif
 #include <windows.h>
 
+#include <mutex>
+#include <unordered_map>
+
 namespace quenlo::cli {
 
 namespace {
 
-[[noreturn]] void unreadable(DWORD code, const std::string &path)
+// A folder in messages: the working folder for a wildcard without a folder part.
+std::string shown(const Folder &folder)
 {
-    throw Error(static_cast<int>(code), path, std::string(kUnreadableFolder) + win::systemmessage(code));
+    return folder.path().empty() ? std::string(".") : folder.path();
+}
+
+[[noreturn]] void unreadable(DWORD code, const Folder &folder)
+{
+    throw Error(static_cast<int>(code), shown(folder), std::string(kUnreadableFolder) + win::systemmessage(code));
+}
+
+// The folder's path as the system takes it as it stands. A folder named by
+// the user follows Windows' rules for typed names (unless given in the
+// \\?\ form); one met in a listing is reached from its parent by its name.
+std::wstring exactfolder(const Folder &folder)
+{
+    if (const Folder *parent = folder.parent())
+        return exactpath(*parent, folder.name());
+    return widepath(folder.name().empty() ? "." : folder.name());
 }
 
 } // namespace
 
-// Folders are reached by their paths: nothing is held.
-struct Folders::State {};
+FolderEntry::Kind entrykind(unsigned long attributes, unsigned long tag)
+{
+    // No tag at all (Wine lists symbolic links so) may be any link.
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) && (tag == 0 || IsReparseTagNameSurrogate(tag)))
+        return FolderEntry::Link;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? FolderEntry::Folder : FolderEntry::Other;
+}
+
+std::wstring exactpath(const Folder &folder, const std::string &name)
+{
+    std::wstring path = exactfolder(folder);
+    if (path.back() != L'\\')
+        path += L'\\';
+    return path + toutf16(name);
+}
+
+struct Folders::State {
+    std::mutex mutex;
+    std::unordered_map<const Folder *, HANDLE> open;
+};
 
 Folders::Folders(std::size_t)
     : state_(std::make_unique<State>())
 {
 }
 
-Folders::~Folders() = default;
+Folders::~Folders()
+{
+    for (const auto &[folder, handle] : state_->open)
+        ::CloseHandle(handle);
+}
 
 HeldFolder Folders::hold(const Folder &folder)
 {
+    std::lock_guard lock(state_->mutex);
     return HeldFolder(*this, folder, acquire(folder));
 }
 
-int Folders::acquire(const Folder &)
+void Folders::letgo(const Folder &folder)
 {
+    std::lock_guard lock(state_->mutex);
+    release(folder);
+}
+
+// With the lock held.
+int Folders::acquire(const Folder &folder)
+{
+    if (folder.holders_ > 0) {
+        ++folder.holders_;
+        return -1;
+    }
+    const auto refuse = [&](DWORD code, const std::string &why) -> int {
+        throw Error(static_cast<int>(code), shown(folder), why);
+    };
+    std::wstring exact;
+    try {
+        exact = exactfolder(folder);
+    } catch (const Error &error) {
+        refuse(static_cast<DWORD>(error.number()), error.reason());
+    }
+    // One met in a listing is opened as it is, never through a link that
+    // took its place; one named by the user is followed.
+    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (folder.parent() ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+    const HANDLE handle = ::CreateFileW(exact.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, flags, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD code = ::GetLastError();
+        refuse(code, win::systemmessage(code));
+    }
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag)
+        || !::GetFileInformationByHandle(handle, &info)) {
+        const DWORD code = ::GetLastError();
+        ::CloseHandle(handle);
+        refuse(code, win::systemmessage(code));
+    }
+    const std::uint64_t volume = info.dwVolumeSerialNumber,
+                        file = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    const bool folderstill = entrykind(tag.FileAttributes, tag.ReparseTag) == FolderEntry::Folder;
+    if (!folderstill || (folder.known_ && (folder.volume_ != volume || folder.file_ != file))) {
+        ::CloseHandle(handle);
+        if (!folderstill && !folder.known_ && !folder.parent())
+            refuse(ERROR_DIRECTORY, win::systemmessage(ERROR_DIRECTORY));
+        refuse(ERROR_FILE_INVALID, "the folder " + shown(folder) + " was replaced during the run");
+    }
+    folder.volume_ = volume;
+    folder.file_ = file;
+    folder.known_ = true;
+    folder.holders_ = 1;
+    state_->open[&folder] = handle;
     return -1;
 }
 
-void Folders::release(const Folder &) {}
-
-void Folders::letgo(const Folder &) {}
+// With the lock held: a folder nothing is at work in is let go at once, so
+// that it is kept from being renamed no longer than needed.
+void Folders::release(const Folder &folder)
+{
+    if (--folder.holders_ > 0)
+        return;
+    const auto open = state_->open.find(&folder);
+    ::CloseHandle(open->second);
+    state_->open.erase(open);
+}
 
 void Folders::forget(const Folder &) {}
 
@@ -53,39 +159,32 @@ void Folders::makeroom() {}
 
 std::vector<FolderEntry> listfolder(const HeldFolder &held)
 {
-    const std::string &path = held.folder().path();
-    std::wstring wide;
+    std::wstring pattern;
     try {
-        wide = widepath(path);
+        pattern = exactfolder(held.folder());
     } catch (const Error &error) {
-        unreadable(static_cast<DWORD>(error.number()), path);
+        unreadable(static_cast<DWORD>(error.number()), held.folder());
     }
-    const std::wstring pattern = wide + (wide.back() == L'\\' ? L"*" : L"\\*");
+    pattern += pattern.back() == L'\\' ? L"*" : L"\\*";
     WIN32_FIND_DATAW data{};
     const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                              FIND_FIRST_EX_LARGE_FETCH);
     std::vector<FolderEntry> entries;
     if (search == INVALID_HANDLE_VALUE) {
         const DWORD code = ::GetLastError();
-        if (code == ERROR_FILE_NOT_FOUND && isfolder(path))
-            return entries; // an empty drive root
-        unreadable(code, path);
+        if (code == ERROR_FILE_NOT_FOUND)
+            return entries; // an empty drive root: the folder itself is held
+        unreadable(code, held.folder());
     }
     do {
         const std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..")
-            continue;
-        FolderEntry::Kind kind = FolderEntry::Other;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-            kind = FolderEntry::Link;
-        else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            kind = FolderEntry::Folder;
-        entries.push_back({toutf8(name), kind});
+        if (name != L"." && name != L"..")
+            entries.push_back({toutf8(name), entrykind(data.dwFileAttributes, data.dwReserved0)});
     } while (::FindNextFileW(search, &data));
     const DWORD code = ::GetLastError();
     ::FindClose(search);
     if (code != ERROR_NO_MORE_FILES)
-        unreadable(code, path);
+        unreadable(code, held.folder());
     return entries;
 }
 
@@ -101,23 +200,39 @@ bool isfolder(const std::string &path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-} // namespace quenlo::cli
-
-namespace quenlo::cli {
-
 bool isfolderin(const HeldFolder &folder, const std::string &name)
 {
-    return isfolder(joinpath(folder.folder().path(), name));
+    std::wstring exact;
+    try {
+        exact = exactpath(folder.folder(), name);
+    } catch (const Error &) {
+        return false;
+    }
+    const DWORD attributes = ::GetFileAttributesW(exact.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
+
+namespace {
+
+std::wstring exactfile(const HeldFolder &folder, const std::string &name, const std::string &shown)
+{
+    try {
+        return exactpath(folder.folder(), name);
+    } catch (const Error &error) {
+        throw Error(error.number(), shown, error.reason());
+    }
+}
+
+} // namespace
 
 std::unique_ptr<File> FilesInFolder::open(const std::string &shown)
 {
-    return systemfiles().open(shown);
+    return win::openforupdate(exactfile(folder_, name_, shown), shown);
 }
 
 std::unique_ptr<File> FilesInFolder::openforreading(const std::string &shown)
 {
-    return systemfiles().openforreading(shown);
+    return win::openforreading(exactfile(folder_, name_, shown), shown);
 }
 
 } // namespace quenlo::cli

@@ -2,26 +2,82 @@
 
 #include "wildcards.h"
 
+#ifdef _WIN32
+#include "widepath.h"
+#include "wintext.h"
+#endif
+
 namespace quenlo::cli {
 
 namespace {
 
+void walk(std::vector<Operand> &operands, std::shared_ptr<const Folder> top, Folders &folders,
+          const std::function<bool()> &stopped)
+{
+    walkfolder(
+        folders, std::move(top),
+        [&](WalkedFile file) {
+            const auto nameat = static_cast<std::uint32_t>(file.path.size() - file.name.size());
+            operands.push_back({std::move(file.path), std::move(file.folder), nameat, file.link, nullptr});
+        },
+        [&](const Error &error) { operands.push_back({error.subject(), {}, 0, false, std::make_unique<Error>(error)}); },
+        stopped);
+}
+
 void add(std::vector<Operand> &operands, std::string name, bool recursive, Folders &folders,
          const std::function<bool()> &stopped)
 {
+#ifdef _WIN32
+    name = asworkedon(name);
+#endif
     if (recursive && isfolder(name)) {
-        walkfolder(
-            folders, name,
-            [&](WalkedFile file) {
-                const auto nameat = static_cast<std::uint32_t>(file.path.size() - file.name.size());
-                operands.push_back({std::move(file.path), std::move(file.folder), nameat, file.link, nullptr});
-            },
-            [&](const Error &error) { operands.push_back({error.subject(), {}, 0, false, std::make_unique<Error>(error)}); },
-            stopped);
+        walk(operands, std::make_shared<const Folder>(nullptr, name, name), folders, stopped);
         return;
     }
     operands.push_back({std::move(name), {}, 0, false, nullptr});
 }
+
+#ifdef _WIN32
+// A pattern's matches, each reached as listed. With `recursive` a matching
+// folder is walked, through a link too, as one named on the command line.
+void addmatches(std::vector<Operand> &operands, const std::string &pattern, bool recursive, Folders &folders,
+                const std::function<bool()> &stopped)
+{
+    Matches matches;
+    try {
+        matches = expandwildcard(folders, pattern);
+    } catch (const Error &error) {
+        operands.push_back({pattern, {}, 0, false, std::make_unique<Error>(error)});
+        return;
+    }
+    const auto &folder = matches.folder;
+    for (const auto &entry : matches.entries) {
+        auto path = joinpath(folder->path(), entry.name);
+        bool walked = entry.kind == FolderEntry::Folder;
+        if (recursive && entry.kind == FolderEntry::Link) {
+            try {
+                walked = isfolderin(folders.hold(*folder), entry.name);
+            } catch (const Error &) {
+            }
+        }
+        if (recursive && walked) {
+            if (stopped())
+                return;
+            std::string exact;
+            try {
+                exact = toutf8(exactpath(*folder, entry.name));
+            } catch (const Error &error) {
+                operands.push_back({path, {}, 0, false, std::make_unique<Error>(error.number(), path, error.reason())});
+                continue;
+            }
+            walk(operands, std::make_shared<const Folder>(nullptr, std::move(exact), std::move(path)), folders, stopped);
+            continue;
+        }
+        const auto nameat = static_cast<std::uint32_t>(path.size() - entry.name.size());
+        operands.push_back({std::move(path), folder, nameat, entry.kind == FolderEntry::Link, nullptr});
+    }
+}
+#endif
 
 } // namespace
 
@@ -35,12 +91,7 @@ std::vector<Operand> gatheroperands(const std::vector<std::string> &names, bool 
             break;
 #ifdef _WIN32
         if (haswildcard(name)) {
-            try {
-                for (auto &match : expandwildcard(name))
-                    add(operands, std::move(match), recursive, folders, stopped);
-            } catch (const Error &error) {
-                operands.push_back({name, {}, 0, false, std::make_unique<Error>(error)});
-            }
+            addmatches(operands, name, recursive, folders, stopped);
             continue;
         }
 #endif

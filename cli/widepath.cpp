@@ -1,13 +1,38 @@
 #include "widepath.h"
 
+#include "error.h"
 #include "winpath.h"
 #include "wintext.h"
+
+#include <algorithm>
+#include <string_view>
 
 namespace quenlo::cli {
 
 std::wstring widepath(const std::string &path)
 {
     return win::longform(win::fullpath(toutf16(path), path));
+}
+
+std::string asworkedon(const std::string &typed)
+{
+    if (typed.starts_with("\\\\?\\"))
+        return typed;
+    bool renamed = false;
+    std::size_t start = 0;
+    while (start <= typed.size() && !renamed) {
+        const std::size_t end = std::min(typed.find_first_of("\\/", start), typed.size());
+        const std::string_view component = std::string_view(typed).substr(start, end - start);
+        renamed = component != "." && component != ".." && (component.ends_with('.') || component.ends_with(' '));
+        start = end + 1;
+    }
+    if (!renamed)
+        return typed;
+    try {
+        return toutf8(win::fullpath(toutf16(typed), typed));
+    } catch (const Error &) {
+        return typed; // refused by name when opened
+    }
 }
 
 } // namespace quenlo::cli

@@ -34,19 +34,35 @@ std::wstring widen(std::string_view text)
     return wide;
 }
 
+// How much text one WriteConsoleW is given at most.
+constexpr std::size_t kConsolePiece = 8192;
+
 bool writeconsole(HANDLE console, std::wstring_view text)
 {
-    while (!text.empty()) {
+    return writeinpieces(text, kConsolePiece, [console](std::wstring_view piece) -> std::size_t {
         DWORD written = 0;
-        const DWORD count = static_cast<DWORD>(std::min<std::size_t>(text.size(), 8192));
-        if (!::WriteConsoleW(console, text.data(), count, &written, nullptr) || written == 0)
+        if (!::WriteConsoleW(console, piece.data(), static_cast<DWORD>(piece.size()), &written, nullptr))
+            return 0;
+        return written;
+    });
+}
+
+} // namespace
+
+bool writeinpieces(std::wstring_view text, std::size_t most, const std::function<std::size_t(std::wstring_view)> &write)
+{
+    while (!text.empty()) {
+        std::size_t count = std::min(text.size(), most);
+        // A surrogate pair stays whole: the piece ends before its first half.
+        if (count < text.size() && count > 1 && IS_HIGH_SURROGATE(text[count - 1]))
+            --count;
+        const std::size_t written = write(text.substr(0, count));
+        if (written == 0 || written > count)
             return false;
         text.remove_prefix(written);
     }
     return true;
 }
-
-} // namespace
 
 WideConsoleBuffer::WideConsoleBuffer(Writer write)
     : write_(std::move(write))

@@ -28,6 +28,11 @@ private:
     std::string pending_;
 };
 
+// Hands `text` on to `write` in pieces of at most `most` UTF-16 units, each
+// ending between whole characters (never inside a surrogate pair); `write`
+// says how many units it took, 0 when it failed. Whether all were taken.
+bool writeinpieces(std::wstring_view text, std::size_t most, const std::function<std::size_t(std::wstring_view)> &write);
+
 // A stream onto the console behind `handle` (STD_OUTPUT_HANDLE or
 // STD_ERROR_HANDLE) written with WriteConsoleW, which leaves the console's
 // code page alone; null when that handle is not a console (a file or a

@@ -4,6 +4,10 @@
 #include <cstdlib>
 #include <thread>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace quenlo {
 
 namespace {
@@ -17,6 +21,12 @@ static_assert(std::atomic<int>::is_always_lock_free);
 
 [[noreturn]] void end(int status)
 {
+#ifdef _WIN32
+    // Behind _Exit, ExitProcess still runs the DLLs' detach code, and the C
+    // run-time's waits for the lock of a standard stream that a thread
+    // blocked in a write (a full pipe) holds: the program would hang.
+    ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(status));
+#endif
     std::_Exit(status);
 }
 

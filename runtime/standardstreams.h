@@ -13,7 +13,7 @@ struct MissingStreams {
 // opened on the null device, so that no file the program opens later can
 // take its place and receive text meant for the user. Called first thing in
 // main(). On Windows, whose files never take a standard handle's place,
-// only tells which are missing.
+// only tells which are missing, or there but unusable for writing.
 MissingStreams openstandardstreams();
 
 } // namespace quenlo

@@ -8,6 +8,7 @@
 #include "error.h"
 #include "file.h"
 #include "winfailure.h"
+#include "winfile.h"
 #include "winpath.h"
 #include "wintext.h"
 
@@ -237,15 +238,20 @@ HANDLE reopen(HANDLE looked, const std::wstring &wide, DWORD access, DWORD share
     return again.release();
 }
 
-std::wstring checkedname(const std::string &path)
+// A typed name as Windows' rules make it a full path (a name ending in a
+// dot or a space loses them), in the \\?\ form.
+std::wstring fullname(const std::string &path)
 {
     const std::wstring wide = toutf16(path);
     if (wide.empty())
         fail(ERROR_FILE_NOT_FOUND, path, "cannot open");
-    const std::wstring full = win::fullpath(wide, path);
-    if (const char *kind = win::devicekind(full))
-        notplain(ERROR_BAD_FILE_TYPE, path, kind);
-    return win::longform(full);
+    return win::longform(win::fullpath(wide, path));
+}
+
+void refusedevice(const std::wstring &exact, const std::string &shown)
+{
+    if (const char *kind = win::devicekind(exact))
+        notplain(ERROR_BAD_FILE_TYPE, shown, kind);
 }
 
 // Why the fix could not open the file for writing, asked without write
@@ -296,21 +302,31 @@ HANDLE openforupdatefrom(HANDLE source, const std::wstring &wide, const std::str
 
 } // namespace
 
+std::unique_ptr<File> win::openforupdate(const std::wstring &exact, const std::string &shown)
+{
+    refusedevice(exact, shown);
+    const Handle looked = lookat(shown, exact, "cannot open for reading and writing");
+    return std::make_unique<WindowsFile>(openforupdatefrom(looked.get(), exact, shown), shown, exact);
+}
+
+std::unique_ptr<File> win::openforreading(const std::wstring &exact, const std::string &shown)
+{
+    refusedevice(exact, shown);
+    const Handle looked = lookat(shown, exact, "cannot open for reading");
+    const HANDLE handle = reopen(looked.get(), exact, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, shown);
+    if (handle == INVALID_HANDLE_VALUE)
+        fail(::GetLastError(), shown, "cannot open for reading");
+    return std::make_unique<WindowsFile>(handle, shown, exact);
+}
+
 std::unique_ptr<File> openforupdate(const std::string &path)
 {
-    const std::wstring wide = checkedname(path);
-    const Handle looked = lookat(path, wide, "cannot open for reading and writing");
-    return std::make_unique<WindowsFile>(openforupdatefrom(looked.get(), wide, path), path, wide);
+    return win::openforupdate(fullname(path), path);
 }
 
 std::unique_ptr<File> openforreading(const std::string &path)
 {
-    const std::wstring wide = checkedname(path);
-    const Handle looked = lookat(path, wide, "cannot open for reading");
-    const HANDLE handle = reopen(looked.get(), wide, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, path);
-    if (handle == INVALID_HANDLE_VALUE)
-        fail(::GetLastError(), path, "cannot open for reading");
-    return std::make_unique<WindowsFile>(handle, path, wide);
+    return win::openforreading(fullname(path), path);
 }
 
 } // namespace quenlo

@@ -29,6 +29,20 @@ bool drivepath(const std::wstring &rest)
     return rest.size() > 3 && std::iswalpha(rest[0]) && rest[1] == L':' && rest[2] == L'\\';
 }
 
+// "Volume{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}\" and at least one character
+// after it: a file on a volume, mounted with or without a letter. The volume
+// itself (no backslash after the GUID) is a device.
+bool volumepath(const std::wstring &rest)
+{
+    constexpr std::wstring_view shape = L"volume{########-####-####-####-############}\\";
+    if (rest.size() <= shape.size())
+        return false;
+    for (std::size_t i = 0; i < shape.size(); ++i)
+        if (shape[i] == L'#' ? !std::iswxdigit(rest[i]) : std::towlower(rest[i]) != shape[i])
+            return false;
+    return true;
+}
+
 // The share of "server\share\...": a pipe or mailslot share is no folder.
 const char *uncshare(const std::wstring &rest)
 {
@@ -47,6 +61,10 @@ const char *uncshare(const std::wstring &rest)
 
 std::wstring fullpath(const std::wstring &path, const std::string &original)
 {
+    // Taken as it stands by the system. (Wine's GetFullPathNameW would still
+    // strip a trailing dot.)
+    if (path.starts_with(L"\\\\?\\"))
+        return path;
     const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (size == 0)
         fail(::GetLastError(), original, "cannot open");
@@ -64,7 +82,7 @@ const char *devicekind(const std::wstring &full)
     // it stands; \??\ is the same namespace spelt natively.
     if (startswith(full, L"\\\\.\\") || startswith(full, L"\\\\?\\") || startswith(full, L"\\??\\")) {
         const std::wstring rest = full.substr(4);
-        if (drivepath(rest))
+        if (drivepath(rest) || volumepath(rest))
             return nullptr;
         if (startswith(rest, L"UNC\\"))
             return uncshare(rest.substr(4));

@@ -14,6 +14,8 @@
 #include "winargs.h"
 #include "winconsole.h"
 #include "wintext.h"
+
+#include <windows.h>
 #endif
 
 using quenlo::cli::Options;
@@ -278,6 +280,24 @@ TEST(WindowsConsole, shouldWriteWholeCharactersAsUtf16)
     const std::wstring smiley{0xD83D, 0xDE00};
     EXPECT_EQ(written, L"caf\u00e9 " + smiley + L"\n");
     EXPECT_TRUE(out.good());
+}
+
+// WriteConsoleW takes long text in pieces; an emoji at a piece's end stays
+// whole, in the next piece.
+TEST(WindowsConsole, shouldCutLongTextOnlyBetweenWholeCharacters)
+{
+    const std::wstring smiley{0xD83D, 0xDE00};
+    for (const std::size_t before : {8190, 8191, 8192}) {
+        const std::wstring text = std::wstring(before, L'a') + smiley + std::wstring(8190, L'b') + smiley;
+        std::wstring joined;
+        EXPECT_TRUE(quenlo::cli::writeinpieces(text, 8192, [&](std::wstring_view piece) {
+            EXPECT_FALSE(piece.size() > 8192 || IS_HIGH_SURROGATE(piece.back()) || IS_LOW_SURROGATE(piece.front()))
+                << "a piece of " << piece.size() << " after " << joined.size() << ", " << before << " before the first";
+            joined += piece;
+            return piece.size();
+        }));
+        EXPECT_EQ(joined, text);
+    }
 }
 
 TEST(WindowsConsole, shouldFailTheStreamWhenTheConsoleRefuses)

@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -157,5 +159,31 @@ INSTANTIATE_TEST_SUITE_P(Paths, WildcardTest,
                                            WildcardCase{"C:*.prj", true}, WildcardCase{"d*r\\a.PRJ", false},
                                            WildcardCase{"d?r/a.PRJ", false}, WildcardCase{"a.PRJ", false},
                                            WildcardCase{"dir/", false}, WildcardCase{"", false}));
+
+#ifdef _WIN32
+// Of the reparse points, the walk leaves alone only the name surrogates
+// (symbolic links, junctions): a cloud provider's placeholder folder is
+// walked. The tag counts only on an entry that is a reparse point.
+TEST(FolderWalk, shouldTakeOnlyNameSurrogatesForLinks)
+{
+    using Kind = quenlo::cli::FolderEntry::Kind;
+    constexpr DWORD folder = FILE_ATTRIBUTE_DIRECTORY, reparse = FILE_ATTRIBUTE_REPARSE_POINT;
+    const struct {
+        DWORD attributes, tag;
+        Kind kind;
+    } cases[] = {
+        {folder | reparse, DWORD(IO_REPARSE_TAG_MOUNT_POINT), Kind::Link}, // a junction
+        {folder | reparse, DWORD(IO_REPARSE_TAG_SYMLINK), Kind::Link},
+        {reparse, DWORD(IO_REPARSE_TAG_SYMLINK), Kind::Link},
+        {folder | reparse, 0, Kind::Link}, // no tag given (Wine's symbolic links)
+        {folder | reparse, DWORD(IO_REPARSE_TAG_CLOUD_3), Kind::Folder}, // OneDrive's Files-On-Demand
+        {reparse, DWORD(IO_REPARSE_TAG_CLOUD_3), Kind::Other},
+        {reparse, DWORD(IO_REPARSE_TAG_DEDUP), Kind::Other},
+        {folder, DWORD(IO_REPARSE_TAG_MOUNT_POINT), Kind::Folder},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(quenlo::cli::entrykind(c.attributes, c.tag), c.kind) << std::hex << c.attributes << ' ' << c.tag;
+}
+#endif
 
 } // namespace

@@ -25,6 +25,17 @@ Font makefont(const std::wstring &face, double points, bool bold, int dpi)
     return Font(::CreateFontIndirectW(&font));
 }
 
+std::wstring faceatdpi(const std::wstring &face, int dpi)
+{
+    constexpr std::wstring_view bitmap = L"MS Sans Serif";
+    if (dpi != 96
+        && ::CompareStringOrdinal(face.data(), static_cast<int>(face.size()), bitmap.data(),
+                                  static_cast<int>(bitmap.size()), TRUE)
+               == CSTR_EQUAL)
+        return L"Microsoft Sans Serif";
+    return face;
+}
+
 namespace {
 
 int CALLBACK found(const LOGFONTW *, const TEXTMETRICW *, DWORD, LPARAM seen)

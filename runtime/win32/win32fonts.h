@@ -45,6 +45,12 @@ int fontheight(double points, int dpi);
 
 Font makefont(const std::wstring &face, double points, bool bold, int dpi);
 
+// The face a control's own font is drawn in at `dpi`. "MS Sans Serif" is a
+// bitmap font, drawn only in the sizes made for 96 dpi; at any other DPI its
+// TrueType successor "Microsoft Sans Serif" takes its place, as Windows
+// does for dialogs.
+std::wstring faceatdpi(const std::wstring &face, int dpi);
+
 // The first of `faces` that the system has, or the last when it has none.
 std::wstring availableface(HDC dc, std::span<const std::wstring> faces);
 

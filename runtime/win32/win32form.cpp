@@ -166,8 +166,8 @@ void Win32Form::layout(int dpi, POINT topleft)
         const auto &control = *built.description;
         HFONT font = windowfont_.get();
         if (control.font) {
-            ownfonts_.push_back(makefont(widen(control.font->face, "a font's name"), control.font->points,
-                                         control.font->bold, dpi));
+            ownfonts_.push_back(makefont(faceatdpi(widen(control.font->face, "a font's name"), dpi),
+                                         control.font->points, control.font->bold, dpi));
             font = ownfonts_.back().get();
         }
         const auto box = pixels(control.left, control.top, control.width, control.height, dpi);

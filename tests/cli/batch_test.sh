@@ -199,9 +199,10 @@ interrupt)
     # started, exit status 130. Every fixed file has its line.
     makemany d "$many"
     # A job started from a script has SIGINT ignored; a terminal's has not.
-    # timeout passes the signal on; under Wine it reaches the program as
-    # Ctrl+C.
-    env --default-signal=INT timeout 300 "${runner[@]}" "$program" -j 4 -r d >out.txt 2>err.txt &
+    # timeout passes the signal on (once: without --foreground it also sends
+    # it to the process group, a second Ctrl-C); under Wine it reaches the
+    # program as Ctrl+C.
+    env --default-signal=INT timeout --foreground 300 "${runner[@]}" "$program" -j 4 -r d >out.txt 2>err.txt &
     pid=$!
     for _ in $(seq 400); do [ "$(wc -l <out.txt)" -ge 100 ] && break; sleep 0.05; done
     kill -INT "$pid"
@@ -218,6 +219,24 @@ interrupt)
     check "fixed files against their lines" "$(grep -c "$fixed_text" <<<"$out")" "$(grep -l '^/8202' d/*.PRJ | grep -c .)"
     check "lines in order" "$(printf '%s\n' d/*.PRJ | head -n "$printed" | tr / "$sep")" "$(sed 's/: .*//' <<<"$out")"
     check "files after the last line touched" "" "$(printf '%s\n' d/*.PRJ | tail -n +$((printed + 1)) | xargs grep -l '^/8202')"
+    ;;
+interrupt-twice)
+    # A second Ctrl-C ends the run at once, also while standard output is
+    # stuck in a pipe nobody reads (the run waits there once it is full).
+    $windows || skip "output on POSIX never waits for a pipe"
+    makemany d "$many"
+    mkfifo stuck && exec 7<>stuck
+    env --default-signal=INT timeout --foreground 120 "${runner[@]}" "$program" -j 4 -r d >stuck 2>err.txt &
+    pid=$!
+    last=-1
+    until fixed=$(grep -l '^/8202' d/*.PRJ | wc -l); [ "$fixed" -gt 0 ] && [ "$fixed" -eq "$last" ]; do last=$fixed; sleep 0.5; done
+    kill -INT "$pid"
+    sleep 1
+    kill -INT "$pid"
+    wait "$pid"
+    check status 130 "$?"
+    contains stderr "quenlo-fix: stopped at once" "$(tr -d '\r' <err.txt)"
+    exec 7<&-
     ;;
 terminate)
     # SIGTERM, as from kill or a service manager: the same as Ctrl-C, with
@@ -282,6 +301,30 @@ wildcards)
     fix -r 's*'
     check "status -r" 0 "$status"
     check "stdout -r" "$(printf 'sub\\q.PRJ: %s\nsub\\qq.PRJ: %s' "$fixed_text" "$fixed_text")" "$out"
+    ;;
+odd-names)
+    # Names from a listing (a pattern, -r) are worked on exactly as listed,
+    # never as a namesake; a pattern matches long names only (Wine gives
+    # Site.PRJOLD the short name SITE~2Y5.PRJ); a typed name that Windows
+    # reads as another file is shown as the file worked on.
+    $windows || skip "Windows' own names"
+    mkdir data data. 'sp '
+    for f in A.PRJ Site.PRJOLD Site.PRJ-2019 T.PRJ. data./x.PRJ 'sp /s.PRJ'; do project "$f" "$f"; done
+    for f in T.PRJ data/x.PRJ; do printf 'MIRD/8202\n' >"$f"; done
+    fix '*.PRJ' 'T*'
+    check "stdout of patterns" "$(printf 'A.PRJ: %s\nT.PRJ: %s\nT.PRJ: %s\nT.PRJ.: %s' \
+        "$fixed_text" "$done_text" "$done_text" "$fixed_text")" "$out"
+    check "backups" "/8203 MIRD Site.PRJOLD|/8203 MIRD Site.PRJ-2019" "$(cat Site.PRJOLD)|$(cat Site.PRJ-2019)"
+    fix -r 'd*'
+    check "stdout of matching folders" "$(printf 'data\\x.PRJ: %s\ndata.\\x.PRJ: %s' "$done_text" "$fixed_text")" "$out"
+    fix -r .
+    check "stdout -r" "$(printf '.\\%s: %s\n' A.PRJ "$done_text" T.PRJ "$done_text" 'data\x.PRJ' "$done_text" \
+        'data.\x.PRJ' "$done_text" 'sp \s.PRJ' "$fixed_text")" "$out"
+    check "files" "MIRD/8202|/8202 MIRD data./x.PRJ|/8202 MIRD sp /s.PRJ" "$(cat data/x.PRJ)|$(cat data./x.PRJ)|$(cat 'sp /s.PRJ')"
+    project T.PRJ T
+    fix T.PRJ.
+    [[ $out == [A-Z]:\\*\\T.PRJ:\ "$fixed_text" ]] || fail "typed T.PRJ. reported as: $out"
+    check "T.PRJ" "/8202 MIRD T" "$(cat T.PRJ)"
     ;;
 *)
     echo "unknown case $case_name"

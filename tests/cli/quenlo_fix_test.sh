@@ -40,6 +40,11 @@ good)
     check stdout "GOOD.PRJ: Project file successfully fixed." "$out"
     check stderr "" "$err"
     check file "$fixed" "$(cat GOOD.PRJ)"
+    # With standard output closed no line could tell of a fix: nothing is touched.
+    printf '/8203 MIRD project\nbody' >GOOD.PRJ
+    "${runner[@]}" "$program" GOOD.PRJ >&- 2>/dev/null
+    check "status, standard output closed" 2 "$?"
+    check "file, standard output closed" "/8203 MIRD project" "$(head -n 1 GOOD.PRJ)"
     ;;
 wrong-version)
     fix OLD.PRJ

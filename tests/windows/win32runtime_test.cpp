@@ -345,6 +345,15 @@ TEST_F(BuiltWindow, shouldPlaceEveryControlAtItsTwipsAndLayOutAgainForANewDpi)
     EXPECT_EQ(client().cx, quenlo::pixels(6435, dpi));
     EXPECT_EQ(client().cy, quenlo::pixels(1305, dpi));
     expectplaced(dpi);
+    // Fix's font: the bitmap MS Sans Serif at 96 dpi only, else its TrueType successor.
+    const auto fixfont = [&] {
+        LOGFONTW font{};
+        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(form.childwindow("cmdfix"), WM_GETFONT, 0, 0)),
+                     sizeof font, &font);
+        return std::wstring(font.lfFaceName) + L' ' + std::to_wstring(font.lfHeight) + L' '
+               + std::to_wstring(font.lfWeight);
+    };
+    EXPECT_TRUE(dpi != 96 || fixfont() == L"MS Sans Serif -11 700");
 
     RECT suggested{10, 10, 700, 200};
     ::SendMessageW(form.window(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
@@ -352,6 +361,7 @@ TEST_F(BuiltWindow, shouldPlaceEveryControlAtItsTwipsAndLayOutAgainForANewDpi)
     EXPECT_EQ(client().cx, 644);
     EXPECT_EQ(client().cy, 131);
     expectplaced(144);
+    EXPECT_EQ(fixfont(), L"Microsoft Sans Serif -17 700");
 }
 
 TEST_F(BuiltWindow, shouldTabThroughTheButtonsAndThePathBoxAndLetEnterPressOnlyTheFocusedButton)

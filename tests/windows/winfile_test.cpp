@@ -9,6 +9,7 @@
 #include "recordingfiles.h"
 #include "tempdir.h"
 #include "winfailure.h"
+#include "winpath.h"
 #include "wintext.h"
 
 #include <gtest/gtest.h>
@@ -135,6 +136,27 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"pipeOnAShare", [](const TempDir &) { return std::string("\\\\localhost\\PIPE\\quenlo-none"); },
                     ERROR_BAD_FILE_TYPE, "not a regular file (a named pipe)"}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// A volume mounted without a letter is reached as \\?\Volume{GUID}\...: a
+// file path, while the volume itself stays a device.
+TEST(WindowsFiles, shouldTakeVolumePathsAsFilePathsAndVolumesAsDevices)
+{
+    const std::wstring guid = L"{0a1b2c3d-4e5f-6789-abcd-ef0123456789}";
+    const struct {
+        std::wstring path;
+        const char *kind;
+    } cases[] = {
+        {L"\\\\?\\Volume" + guid + L"\\dir\\a.PRJ", nullptr},
+        {L"\\\\.\\volume" + guid + L"\\a.PRJ", nullptr},
+        {L"\\\\?\\Volume" + guid, "a device name"},
+        {L"\\\\?\\Volume" + guid + L"\\", "a device name"},
+        {L"\\\\?\\Volume{0a1b2c3d-4e5f-6789-abcd-ef01234567}\\a.PRJ", "a device name"},
+        {L"\\\\?\\Volume" + guid + L"x\\a.PRJ", "a device name"},
+        {L"\\\\?\\GLOBALROOT\\Device\\HarddiskVolume1\\a.PRJ", "a device name"},
+    };
+    for (const auto &c : cases)
+        EXPECT_STREQ(quenlo::win::devicekind(c.path), c.kind) << quenlo::toutf8(c.path);
+}
 
 TEST(WindowsFiles, shouldFixAFileWithANameBeyondAscii)
 {
