@@ -135,8 +135,8 @@ std::unique_ptr<PosixFile> adopt(int fd, const std::string &path, const char *wh
         fail(number, path, what);
     }
     auto file = std::make_unique<PosixFile>(fd, path);
-    const int status = ::fcntl(fd, F_GETFL);
-    if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) < 0)
+    // None of the flags F_SETFL sets was asked for but O_NONBLOCK.
+    if (::fcntl(fd, F_SETFL, 0) < 0)
         fail(errno, path, "cannot open");
     return file;
 }
@@ -169,7 +169,7 @@ std::optional<Error> PosixFile::whynotwritable(int fd, const std::string &path)
 
 std::unique_ptr<File> PosixFile::reopenforupdate()
 {
-    auto file = adopt(posix::reopen(handle(), O_RDWR, path_), path_, kForUpdate);
+    auto file = adopt(posix::reopen(handle(), O_RDWR), path_, kForUpdate);
     // Our shared locks go with this descriptor, before the exclusive ones
     // are taken on the new one.
     ::close(std::exchange(fd_, -1));

@@ -68,26 +68,27 @@ int openretrying(int folder, const char *name, int flags)
 
 // Opens the file that `fd` holds once more with `flags`: through
 // /proc/self/fd the very inode is opened, whatever its name leads to by
-// now. Without /proc, `at` is opened again, and in either case the file
-// must be the one `expected` describes.
+// now. Without /proc, `at` is opened again and must be the file that
+// `expected` describes.
 int openagain(int fd, const At &at, int flags, const struct stat &expected, const std::string &shown)
 {
-    int again = openretrying(AT_FDCWD, ("/proc/self/fd/" + std::to_string(fd)).c_str(), flags);
-    if (again < 0 && errno == ENOENT && ::access("/proc/self/fd", F_OK) < 0)
-        again = openretrying(at.folder, at.name.c_str(), flags | (at.follow ? 0 : O_NOFOLLOW));
-    if (again < 0)
+    const int again = openretrying(AT_FDCWD, ("/proc/self/fd/" + std::to_string(fd)).c_str(), flags);
+    if (again >= 0 || errno != ENOENT || ::access("/proc/self/fd", F_OK) == 0)
+        return again;
+    const int byname = openretrying(at.folder, at.name.c_str(), flags | (at.follow ? 0 : O_NOFOLLOW));
+    if (byname < 0)
         return -1;
     struct stat opened {};
-    if (::fstat(again, &opened) < 0) {
+    if (::fstat(byname, &opened) < 0) {
         const int number = errno;
-        ::close(again);
+        ::close(byname);
         fail(number, shown, "cannot open");
     }
     if (opened.st_dev != expected.st_dev || opened.st_ino != expected.st_ino) {
-        ::close(again);
+        ::close(byname);
         throw Error(ESTALE, shown, "cannot open: the file was replaced while it was being opened");
     }
-    return again;
+    return byname;
 }
 
 } // namespace
@@ -129,13 +130,10 @@ LookedAt lookat(const At &at, const std::string &shown)
     return looked;
 }
 
-int reopen(int fd, int flags, const std::string &shown)
+int reopen(int fd, int flags)
 {
-    struct stat status {};
-    if (::fstat(fd, &status) < 0)
-        return -1;
     // Without /proc there is no name to fall back on: the open fails.
-    return openagain(fd, At{AT_FDCWD, "/proc/self/fd/" + std::to_string(fd)}, flags, status, shown);
+    return openretrying(AT_FDCWD, ("/proc/self/fd/" + std::to_string(fd)).c_str(), flags);
 }
 
 } // namespace quenlo::posix

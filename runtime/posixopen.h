@@ -59,8 +59,8 @@ private:
 // project file on disk").
 LookedAt lookat(const At &at, const std::string &shown);
 
-// Opens the file that `fd` has open once more, with `flags`, and checks it
-// is still the same file. Returns the descriptor, or -1 with errno set.
-int reopen(int fd, int flags, const std::string &shown);
+// Opens the very file that `fd` has open once more, with `flags` (through
+// /proc/self/fd). Returns the descriptor, or -1 with errno set.
+int reopen(int fd, int flags);
 
 } // namespace quenlo::posix
