@@ -62,9 +62,20 @@ private:
 
 class HeldFolder;
 
+// What a folder is called in messages, as each system calls it.
+#ifdef _WIN32
+inline constexpr std::string_view kFolderWord = "folder";
+#else
+inline constexpr std::string_view kFolderWord = "directory";
+#endif
+
 // How a folder that cannot be read is reported: the folder, then this and
 // the reason.
+#ifdef _WIN32
 inline constexpr std::string_view kUnreadableFolder = "cannot read the folder: ";
+#else
+inline constexpr std::string_view kUnreadableFolder = "cannot read the directory: ";
+#endif
 
 // The folders of one run and the descriptors held on them. On POSIX each
 // folder is opened inside its parent (openat, never following a link) so

@@ -116,7 +116,7 @@ int Folders::acquire(const Folder &folder)
         errno = number;
     }
     const auto refuse = [&](int number, const std::string &why) -> int { throw Error(number, folder.path(), why); };
-    const std::string replaced = "the folder " + folder.path() + " was replaced during the run";
+    const std::string replaced = "the directory " + folder.path() + " was replaced during the run";
     if (fd < 0)
         refuse(errno, errno == ELOOP || errno == ENOTDIR ? replaced : std::strerror(errno));
     struct stat status {};

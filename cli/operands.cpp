@@ -2,6 +2,8 @@
 
 #include "wildcards.h"
 
+#include <cerrno>
+
 #ifdef _WIN32
 #include "widepath.h"
 #include "wintext.h"
@@ -30,8 +32,15 @@ void add(std::vector<Operand> &operands, std::string name, bool recursive, Folde
 #ifdef _WIN32
     name = asworkedon(name);
 #endif
-    if (recursive && isfolder(name)) {
-        walk(operands, std::make_shared<const Folder>(nullptr, name, name), folders, stopped);
+    if (isfolder(name)) {
+        if (recursive) {
+            walk(operands, std::make_shared<const Folder>(nullptr, name, name), folders, stopped);
+            return;
+        }
+        // Refused before anything is opened, saying how to walk it.
+        auto problem = std::make_unique<Error>(EISDIR, name, "is a " + std::string(kFolderWord)
+                                                                 + " (use -r to fix the files in it)");
+        operands.push_back({std::move(name), {}, 0, false, std::move(problem)});
         return;
     }
     operands.push_back({std::move(name), {}, 0, false, nullptr});

@@ -11,26 +11,38 @@ namespace quenlo::cli {
 
 namespace {
 
+#ifdef _WIN32
+#define QUENLO_FOLDER "FOLDER"
+#define QUENLO_FOLDER_WORD "folder"
+#define QUENLO_MORE "The full reference: README.txt beside this program, and quenlo-fix(1).\n"
+#else
+#define QUENLO_FOLDER "DIRECTORY"
+#define QUENLO_FOLDER_WORD "directory"
+#define QUENLO_MORE "The full reference: quenlo-fix(1).\n"
+#endif
+#define QUENLO_STRING(x) #x
+#define QUENLO_NUMBER(x) QUENLO_STRING(x)
+
+// As GNU programs give it; the full reference is the manual page.
 constexpr std::string_view kHelp =
-    "Usage: quenlo-fix [-n|--dry-run] [-j|--jobs N] [-r|--recursive] [--] FILE...\n"
-    "  or:  quenlo-fix -h|--help\n"
-    "  or:  quenlo-fix -V|--version\n"
-    "Rewrites the version marker \"/8203\" in the first ten bytes of each MIRD\n"
-    "project file to \"/8202\", in place, so that MIRD+ can open it.\n"
+    "Usage: quenlo-fix [OPTION]... FILE...\n"
+    "Rewrite the version marker /8203 of each MIRD project FILE to /8202, in place.\n"
     "\n"
-    "  -n, --dry-run    write nothing; report which files need fixing\n"
-    "  -j, --jobs N     fix N files at once (1 to 256; 32 unless told)\n"
-    "  -r, --recursive  in each FOLDER named, fix every .PRJ file of its tree\n"
-    "  -h, --help       print this help and exit\n"
-    "  -V, --version    print the version and exit\n"
-    "  --               end of options: every argument after it is a FILE\n"
+    "  -n, --dry-run    write nothing; tell which files need fixing\n"
+    "  -j, --jobs=N     fix N files at once (1-" QUENLO_NUMBER(QUENLO_MOST_JOBS) "; default " QUENLO_NUMBER(
+        QUENLO_DEFAULT_JOBS) ")\n"
+    "  -r, --recursive  fix every .PRJ file under each " QUENLO_FOLDER " named\n"
+    "  -h, --help       display this help and exit\n"
+    "  -V, --version    output version information and exit\n"
     "\n"
-    "Lines come in the order of the files, whatever N. Short options may be\n"
-    "grouped (-rnj4). Only -j takes a value, and long options cannot be\n"
-    "abbreviated. Ctrl-C finishes the files under way and starts no more.\n"
+    "Each file gets one line: fixed, already fixed, another version, or (with -n)\n"
+    "needs fixing; a file that cannot be fixed is left as it was, its reason on\n"
+    "standard error. Ctrl-C finishes the files under way; a second stops at once.\n"
     "\n"
-    "Exit status: 0 every file fixed or already fixed, 1 a file had another\n"
-    "version, 2 a file or folder failed or the arguments are wrong, 130 Ctrl-C.\n";
+    "Exit status: 0 if every file was fixed or already fixed, 1 if a file had\n"
+    "another version, 2 if a file or " QUENLO_FOLDER_WORD " failed or the command line is\n"
+    "wrong, 130 after Ctrl-C, 143 after SIGTERM.\n"
+    "\n" QUENLO_MORE;
 
 constexpr std::string_view kVersion = "quenlo-fix " QUENLO_VERSION "\n";
 

@@ -10,8 +10,10 @@ namespace quenlo::cli {
 // How many files are fixed at once unless told otherwise: measured on local
 // disks, where one flush at a time leaves the disk waiting (see the README's
 // figures).
-inline constexpr unsigned kDefaultJobs = 32;
-inline constexpr unsigned kMostJobs = 256;
+#define QUENLO_DEFAULT_JOBS 32
+#define QUENLO_MOST_JOBS 256
+inline constexpr unsigned kDefaultJobs = QUENLO_DEFAULT_JOBS;
+inline constexpr unsigned kMostJobs = QUENLO_MOST_JOBS;
 
 struct Options {
     bool dryrun = false;

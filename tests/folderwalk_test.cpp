@@ -90,7 +90,7 @@ TEST(FolderWalk, shouldReportAFolderThatCannotBeReadAndGoOn)
         folders, toutf8(dir.path() / "missing"), [&](quenlo::cli::WalkedFile file) { files.push_back(file.path); },
         [&](const quenlo::Error &error) { errors.push_back(error.what()); });
     ASSERT_EQ(errors.size(), 1U);
-    EXPECT_NE(errors[0].find("missing: cannot read the folder: "), std::string::npos) << errors[0];
+    EXPECT_NE(errors[0].find("missing: cannot read the " + std::string(quenlo::cli::kFolderWord) + ": "), std::string::npos) << errors[0];
     EXPECT_TRUE(files.empty());
 }
 

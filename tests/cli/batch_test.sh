@@ -123,10 +123,12 @@ recursive)
         "$sep" "$sep" "$fixed_text" "$sep" "$fixed_text" "$fixed_text")" "$out"
     check stderr "" "$err"
     check "other file" "/8203 not a project" "$(cat tree/notes.txt)"
-    # Without -r a folder stays an error.
+    # Without -r a folder stays an error, saying how to walk it.
     fix tree
     check "status without -r" 2 "$status"
-    contains "stderr without -r" "quenlo-fix: tree: cannot open" "$err"
+    word=directory
+    $windows && word=folder
+    check "stderr without -r" "quenlo-fix: tree: is a $word (use -r to fix the files in it)" "$err"
     ;;
 unreadable-folder)
     # A folder that cannot be read is reported and the walk goes on. Root
@@ -147,7 +149,7 @@ unreadable-folder)
     out=$(cat out.txt) err=$(cat err.txt)
     check status 2 "$status"
     check stdout "$(printf 'tree/a.PRJ: %s\ntree/open/z.PRJ: %s' "$fixed_text" "$fixed_text")" "$out"
-    check stderr "quenlo-fix: tree/locked: cannot read the folder: Permission denied" "$err"
+    check stderr "quenlo-fix: tree/locked: cannot read the directory: Permission denied" "$err"
     chmod 755 tree/locked
     check "file in the locked folder" "/8203 MIRD hidden" "$(cat tree/locked/hidden.PRJ)"
     ;;

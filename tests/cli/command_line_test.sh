@@ -83,7 +83,7 @@ grammar)
     row "-nV prints the version" 0 "quenlo-fix 1.00" "" "" -- -nV GOOD.PRJ
     row "-Vn prints the version" 0 "quenlo-fix 1.00" "" "" -- -Vn GOOD.PRJ
     row "--version" 0 "quenlo-fix 1.00" "" "" -- --version
-    row "-h" 0 "~Usage: quenlo-fix [-n|--dry-run] [-j|--jobs N] [-r|--recursive] [--] FILE..." "" "" -- -h GOOD.PRJ
+    row "-h" 0 "~Usage: quenlo-fix [OPTION]... FILE..." "" "" -- -h GOOD.PRJ
     row "--help" 0 "~Usage: quenlo-fix" "" "" -- --help
     for value in no 0 false true ""; do
         row "--dry-run=$value" 2 "" "$(usage "option '--dry-run' doesn't allow an argument")" "" -- "--dry-run=$value" GOOD.PRJ

@@ -153,7 +153,7 @@ for i in range(1, 26):
     mv tree/f200 moved && ln -s ../outside tree/f200
     wait
     check "file outside the tree" "/8203 MIRD outside" "$(cat outside/a.PRJ)"
-    check "stderr" "quenlo-fix: tree/f200/a.PRJ: cannot open: the folder tree/f200 was replaced during the run" "$(cat err.txt)"
+    check "stderr" "quenlo-fix: tree/f200/a.PRJ: cannot open: the directory tree/f200 was replaced during the run" "$(cat err.txt)"
     ;;
 *)
     echo "unknown case $case_name"
