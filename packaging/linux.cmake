@@ -15,8 +15,8 @@ foreach(page IN LISTS packages)
     set(source ${CMAKE_CURRENT_SOURCE_DIR}/${page}.1.scd)
     set(out ${CMAKE_CURRENT_BINARY_DIR}/${page}.1.gz)
     add_custom_command(OUTPUT ${out}
-        COMMAND sh -c "\"$0\" < \"$1\" | \"$2\" -9n > \"$3\"" ${QUENLO_SCDOC} ${source} ${QUENLO_GZIP} ${out}
-        DEPENDS ${source}
+        COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/manpage.sh ${QUENLO_SCDOC} ${QUENLO_GZIP} ${source} ${out}
+        DEPENDS ${source} ${CMAKE_CURRENT_SOURCE_DIR}/manpage.sh
         COMMENT "Making the man page ${page}(1)"
         VERBATIM)
     list(APPEND manpages ${out})
