@@ -1,5 +1,9 @@
 # Quick start: `make run` starts the window, `make test` passes the tests.
-# Each first installs on Debian whatever the build is missing.
+# Each first installs on Debian whatever the build is missing
+# (QUENLO_NO_INSTALL=1 skips that). Warnings are errors with QUENLO_WERROR=ON,
+# as CI sets it.
+QUENLO_WERROR ?= OFF
+CONFIGURE = cmake -DQUENLO_WERROR=$(QUENLO_WERROR) --preset
 .PHONY: all deps build test run sanitize tsan windows windows-bench fuzz bench package package-check clean
 
 all: build
@@ -8,24 +12,27 @@ deps:
 	scripts/install-deps core gui
 
 build: deps
-	cmake --preset default
+	$(CONFIGURE) default
 	cmake --build --preset default
 
 test: build
 	ctest --preset default
 
-run: build
+# Only what the window needs.
+run: deps
+	$(CONFIGURE) default
+	cmake --build --preset default --target quenlo
 	build/default/quenlo
 
 sanitize: deps
-	cmake --preset sanitize
+	$(CONFIGURE) sanitize
 	cmake --build --preset sanitize
 	ctest --preset sanitize
 
 # quenlo-fix's workers and their tests (label "parallel") under ThreadSanitizer.
 tsan:
 	scripts/install-deps core
-	cmake --preset tsan
+	$(CONFIGURE) tsan
 	cmake --build --preset tsan
 	ctest --preset tsan
 
@@ -34,7 +41,7 @@ tsan:
 WINE_ENV = WINEDEBUG=-all WINEPREFIX=$(CURDIR)/build/mingw/wineprefix
 windows:
 	scripts/install-deps core windows
-	cmake --preset mingw
+	$(CONFIGURE) mingw
 	cmake --build --preset mingw
 	$(WINE_ENV) wineboot -i >/dev/null 2>&1 && $(WINE_ENV) wineserver -w
 	ctest --preset mingw
@@ -44,10 +51,10 @@ windows:
 PACKAGE_DIR = $(CURDIR)/build/packages
 package:
 	scripts/install-deps core gui windows package
-	cmake --preset default -DQUENLO_PACKAGE_DIR=$(PACKAGE_DIR)
+	$(CONFIGURE) default -DQUENLO_PACKAGE_DIR=$(PACKAGE_DIR)
 	cmake --build --preset default
 	cd build/default && cpack
-	cmake --preset mingw -DQUENLO_PACKAGE_DIR=$(PACKAGE_DIR)
+	$(CONFIGURE) mingw -DQUENLO_PACKAGE_DIR=$(PACKAGE_DIR)
 	cmake --build --preset mingw
 	cd build/mingw && cpack
 
@@ -59,7 +66,7 @@ package-check: package
 # quenlo.exe against a bare Win32 window under Wine: size and start time.
 windows-bench:
 	scripts/install-deps core windows
-	cmake --preset mingw
+	$(CONFIGURE) mingw
 	cmake --build --preset mingw
 	$(WINE_ENV) wineboot -i >/dev/null 2>&1 && $(WINE_ENV) wineserver -w
 	$(WINE_ENV) tests/windows/on-xvfb.sh tests/bench/windows-bench.sh build/mingw
@@ -68,7 +75,7 @@ windows-bench:
 FUZZ_SECONDS ?= 60
 fuzz:
 	scripts/install-deps core fuzz
-	cmake --preset fuzz
+	$(CONFIGURE) fuzz
 	cmake --build --preset fuzz
 	mkdir -p build/fuzz/corpus
 	build/fuzz/tests/fuzz/fixheader_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=64 \
@@ -78,7 +85,7 @@ fuzz:
 # floor loop, and peak memory.
 bench:
 	scripts/install-deps core gui bench
-	cmake --preset default -DQUENLO_BUILD_BENCH=ON
+	$(CONFIGURE) default -DQUENLO_BUILD_BENCH=ON
 	cmake --build --preset default
 	build/default/tests/bench/fix_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	tests/bench/run-bench.sh build/default
