@@ -4,8 +4,9 @@
 // anything is reported as done.
 #include "error.h"
 #include "file.h"
-#include "posixlocks.h"
 #include "posixat.h"
+#include "posixflush.h"
+#include "posixlocks.h"
 #include "posixopen.h"
 
 #include <cerrno>
@@ -27,6 +28,8 @@ namespace {
 {
     throw Error(number, path, what + ": " + std::strerror(number));
 }
+
+constexpr const char *kCannotFlush = "cannot flush to disk";
 
 off_t byteoffset(std::uint64_t position, std::size_t count, const std::string &path)
 {
@@ -93,8 +96,18 @@ public:
             rc = ::fsync(handle());
         while (rc < 0 && errno == EINTR);
         if (rc < 0)
-            fail(errno, path_, "cannot flush to disk");
+            fail(errno, path_, kCannotFlush);
     }
+
+    std::optional<std::uint64_t> sharedflush() const override
+    {
+        if (!filesystem_)
+            filesystem_ = posix::sharedflushfilesystem(handle());
+        return *filesystem_;
+    }
+    void startflush() override { check(posix::startwriteback(handle())); }
+    void flushfilesystem() override { check(posix::syncfilesystem(handle())); }
+    void checkflushed() override { check(posix::writebackfailure(handle())); }
 
     void close() override
     {
@@ -119,8 +132,15 @@ private:
 
     static std::optional<Error> whynotwritable(int fd, const std::string &path);
 
+    void check(int number) const
+    {
+        if (number != 0)
+            fail(number, path_, kCannotFlush);
+    }
+
     int fd_;
     std::string path_;
+    mutable std::optional<std::optional<std::uint64_t>> filesystem_; // sharedflush(), once asked
 };
 
 // Makes a descriptor opened non-blocking (so that another program's lease

@@ -313,4 +313,10 @@ std::unique_ptr<File> openforreading(const std::string &path)
     return std::make_unique<WindowsFile>(handle, path, wide);
 }
 
+// Every file is flushed on its own (FlushFileBuffers).
+bool sharedflushlikely(const std::string &)
+{
+    return false;
+}
+
 } // namespace quenlo
