@@ -155,8 +155,8 @@ std::unique_ptr<PosixFile> adopt(int fd, const std::string &path, const char *wh
         fail(number, path, what);
     }
     auto file = std::make_unique<PosixFile>(fd, path);
-    const int status = ::fcntl(fd, F_GETFL);
-    if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) < 0)
+    // Of the flags F_SETFL changes, only O_NONBLOCK was asked for.
+    if (::fcntl(fd, F_SETFL, 0) < 0)
         fail(errno, path, "cannot open");
     return file;
 }

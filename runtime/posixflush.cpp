@@ -12,11 +12,13 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <linux/magic.h>
+#include <map>
+#include <mutex>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <sys/utsname.h>
 #include <unistd.h>
 
@@ -53,16 +55,26 @@ bool sharedkind(const struct statfs &filesystem)
 std::optional<std::uint64_t> sharedflushfilesystem(int fd)
 {
     struct statfs filesystem {};
-    struct stat status {};
-    if (::fstatfs(fd, &filesystem) < 0 || !sharedkind(filesystem) || ::fstat(fd, &status) < 0)
+    if (::fstatfs(fd, &filesystem) < 0 || !sharedkind(filesystem))
         return std::nullopt;
+    std::uint64_t id;
+    static_assert(sizeof id == sizeof filesystem.f_fsid);
+    std::memcpy(&id, &filesystem.f_fsid, sizeof id);
+    if (filesystem.f_type != EXT4_SUPER_MAGIC)
+        return id;
     // ext2 and ext3 share ext4's number. Driven by the ext4 driver, they
     // are flushed as ext4; the old ext2 driver's syncfs leaves the device's
-    // cache as it is. Only the ext4 driver of the two knows this request.
-    char label[FSLABEL_MAX];
-    if (filesystem.f_type == EXT4_SUPER_MAGIC && ::ioctl(fd, FS_IOC_GETFSLABEL, label) < 0)
-        return std::nullopt;
-    return static_cast<std::uint64_t>(status.st_dev);
+    // cache as it is. Only the ext4 driver of the two knows this request;
+    // the answer is the file system's, asked once.
+    static std::mutex mutex;
+    static std::map<std::uint64_t, bool> ext4driver;
+    std::lock_guard lock(mutex);
+    auto known = ext4driver.find(id);
+    if (known == ext4driver.end()) {
+        char label[FSLABEL_MAX];
+        known = ext4driver.emplace(id, ::ioctl(fd, FS_IOC_GETFSLABEL, label) == 0).first;
+    }
+    return known->second ? std::optional(id) : std::nullopt;
 }
 
 int startwriteback(int fd)

@@ -14,7 +14,7 @@ namespace quenlo::posix {
 bool sharedkind(const struct statfs &filesystem);
 
 // The file system of `fd` when one syncfs makes its files as durable as an
-// fsync of each, and reports every failure: its device number; nothing
+// fsync of each, and reports every failure: its identity (f_fsid); nothing
 // otherwise.
 std::optional<std::uint64_t> sharedflushfilesystem(int fd);
 
