@@ -53,7 +53,6 @@ class Parser {
 public:
     CommandLine parse(const std::vector<std::string> &args)
     {
-        result_.options.jobs = kDefaultJobs;
         bool optionsended = false;
         for (next_ = 0; next_ < args.size() && result_.error.empty();) {
             const auto &arg = args[next_++];
