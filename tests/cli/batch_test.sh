@@ -199,9 +199,11 @@ interrupt)
     # started, exit status 130. Every fixed file has its line.
     makemany d "$many"
     # A job started from a script has SIGINT ignored; a terminal's has not.
-    # timeout passes the signal on; under Wine it reaches the program as
+    # timeout passes the signal on (only to the program, with --foreground:
+    # otherwise it sends it to its process group too, a second interrupt
+    # once the first has been taken); under Wine it reaches the program as
     # Ctrl+C.
-    env --default-signal=INT timeout 300 "${runner[@]}" "$program" -j 4 -r d >out.txt 2>err.txt &
+    env --default-signal=INT timeout --foreground 300 "${runner[@]}" "$program" -j 4 -r d >out.txt 2>err.txt &
     pid=$!
     for _ in $(seq 400); do [ "$(wc -l <out.txt)" -ge 100 ] && break; sleep 0.05; done
     kill -INT "$pid"
@@ -224,7 +226,7 @@ terminate)
     # the exit status that tells SIGTERM.
     $windows && skip "Windows has no SIGTERM"
     makemany d "$many"
-    timeout 300 "$program" -j 4 -r d >out.txt 2>err.txt &
+    timeout --foreground 300 "$program" -j 4 -r d >out.txt 2>err.txt &
     pid=$!
     for _ in $(seq 400); do [ "$(wc -l <out.txt)" -ge 100 ] && break; sleep 0.05; done
     kill -TERM "$pid"
