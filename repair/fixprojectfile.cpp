@@ -37,7 +37,8 @@ void writeheader(File &file, std::span<const char> fixed, const std::string &asr
 }
 
 // The fix on a file open for reading and writing: read, test, and write
-// back and flush what needs it (with `later`, only start writing it out).
+// back and flush what needs it (with `later`, the flush is left to the
+// caller).
 FixOutcome fixopen(File &file, ProjectHeader &prjheader, bool later = false)
 {
     const auto header = readheader(file, prjheader);
@@ -45,9 +46,7 @@ FixOutcome fixopen(File &file, ProjectHeader &prjheader, bool later = false)
     const auto outcome = fixheader(header);
     if (outcome == FixOutcome::Fixed) {
         writeheader(file, header, asread);
-        if (later)
-            file.startflush();
-        else
+        if (!later)
             file.flush();
     }
     return outcome;

@@ -50,7 +50,7 @@ FixOutcome fixifneeded(const std::string &prjpath, ProjectHeader &prjheader, Fil
 struct SharedFix {
     FixOutcome outcome = FixOutcome::InvalidVersion;
     // The file, when it was rewritten where one flush may serve many files
-    // (File::sharedflush()): writing out started, still open and locked. It
+    // (File::sharedflush()): not flushed, still open and locked. It
     // is fixed only once the caller has made it durable (its file system
     // flushed, then File::checkflushed(), or File::flush()) and closed it.
     // Nothing when it was flushed and closed here, or needed no fix.

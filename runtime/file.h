@@ -40,9 +40,6 @@ public:
 
     // Only where sharedflush() has a value (elsewhere they fall back on
     // this file alone):
-    // Starts writing what was written out to the device, without waiting;
-    // nothing is durable yet.
-    virtual void startflush() {}
     // Makes durable everything written on this file's file system, by this
     // program and by any other (as sync does). Throws when the file system
     // reports a failure, which may be any file's: then flush() each file

@@ -39,11 +39,19 @@ off_t byteoffset(std::uint64_t position, std::size_t count, const std::string &p
     return static_cast<off_t>(position - 1);
 }
 
+// What was seen of a file before it was opened: which file it is, on which
+// file system.
+struct Seen {
+    struct stat status;
+    struct statfs filesystem;
+};
+
 class PosixFile final : public File {
 public:
-    PosixFile(int fd, std::string path)
+    PosixFile(int fd, std::string path, const Seen &seen)
         : fd_(fd)
         , path_(std::move(path))
+        , seen_(seen)
     {
     }
     PosixFile(const PosixFile &) = delete;
@@ -101,11 +109,8 @@ public:
 
     std::optional<std::uint64_t> sharedflush() const override
     {
-        if (!filesystem_)
-            filesystem_ = posix::sharedflushfilesystem(handle());
-        return *filesystem_;
+        return posix::sharedflushfilesystem(seen_.filesystem, handle());
     }
-    void startflush() override { check(posix::startwriteback(handle())); }
     void flushfilesystem() override { check(posix::syncfilesystem(handle())); }
     void checkflushed() override { check(posix::writebackfailure(handle())); }
 
@@ -140,13 +145,13 @@ private:
 
     int fd_;
     std::string path_;
-    mutable std::optional<std::optional<std::uint64_t>> filesystem_; // sharedflush(), once asked
+    Seen seen_;
 };
 
 // Makes a descriptor opened non-blocking (so that another program's lease
 // refuses the open at once instead of holding it up) blocking again, and
 // hands it to a file.
-std::unique_ptr<PosixFile> adopt(int fd, const std::string &path, const char *what)
+std::unique_ptr<PosixFile> adopt(int fd, const std::string &path, const char *what, const Seen &seen)
 {
     if (fd < 0) {
         const int number = errno;
@@ -154,7 +159,7 @@ std::unique_ptr<PosixFile> adopt(int fd, const std::string &path, const char *wh
             throw Error(number, path, kLockedByAnother);
         fail(number, path, what);
     }
-    auto file = std::make_unique<PosixFile>(fd, path);
+    auto file = std::make_unique<PosixFile>(fd, path, seen);
     // Of the flags F_SETFL changes, only O_NONBLOCK was asked for.
     if (::fcntl(fd, F_SETFL, 0) < 0)
         fail(errno, path, "cannot open");
@@ -189,7 +194,7 @@ std::optional<Error> PosixFile::whynotwritable(int fd, const std::string &path)
 
 std::unique_ptr<File> PosixFile::reopenforupdate()
 {
-    auto file = adopt(posix::reopen(handle(), O_RDWR, path_), path_, kForUpdate);
+    auto file = adopt(posix::reopen(handle(), seen_.status, O_RDWR, path_), path_, kForUpdate, seen_);
     // Our shared locks go with this descriptor, before the exclusive ones
     // are taken on the new one.
     ::close(std::exchange(fd_, -1));
@@ -204,7 +209,7 @@ namespace posix {
 std::unique_ptr<File> openforupdate(const At &at, const std::string &shown)
 {
     const auto looked = lookat(at, shown);
-    auto file = adopt(looked.open(O_RDWR, shown), shown, kForUpdate);
+    auto file = adopt(looked.open(O_RDWR, shown), shown, kForUpdate, {looked.status(), looked.filesystem()});
     lockexclusive(file->descriptor(), shown);
     return file;
 }
@@ -212,7 +217,8 @@ std::unique_ptr<File> openforupdate(const At &at, const std::string &shown)
 std::unique_ptr<File> openforreading(const At &at, const std::string &shown)
 {
     const auto looked = lookat(at, shown);
-    auto file = adopt(looked.open(O_RDONLY, shown), shown, "cannot open for reading");
+    auto file = adopt(looked.open(O_RDONLY, shown), shown, "cannot open for reading",
+                      {looked.status(), looked.filesystem()});
     // A shared lock that cannot be had is told by updateblocked().
     lockshared(file->descriptor(), shown);
     return file;

@@ -52,10 +52,9 @@ bool sharedkind(const struct statfs &filesystem)
     }
 }
 
-std::optional<std::uint64_t> sharedflushfilesystem(int fd)
+std::optional<std::uint64_t> sharedflushfilesystem(const struct statfs &filesystem, int fd)
 {
-    struct statfs filesystem {};
-    if (::fstatfs(fd, &filesystem) < 0 || !sharedkind(filesystem))
+    if (!sharedkind(filesystem))
         return std::nullopt;
     std::uint64_t id;
     static_assert(sizeof id == sizeof filesystem.f_fsid);
@@ -75,11 +74,6 @@ std::optional<std::uint64_t> sharedflushfilesystem(int fd)
         known = ext4driver.emplace(id, ::ioctl(fd, FS_IOC_GETFSLABEL, label) == 0).first;
     }
     return known->second ? std::optional(id) : std::nullopt;
-}
-
-int startwriteback(int fd)
-{
-    return ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE) < 0 ? errno : 0;
 }
 
 int syncfilesystem(int fd)

@@ -13,13 +13,10 @@ namespace quenlo::posix {
 // takes the shared flush.
 bool sharedkind(const struct statfs &filesystem);
 
-// The file system of `fd` when one syncfs makes its files as durable as an
-// fsync of each, and reports every failure: its identity (f_fsid); nothing
-// otherwise.
-std::optional<std::uint64_t> sharedflushfilesystem(int fd);
-
-// Starts writing the file's dirty pages out, without waiting.
-int startwriteback(int fd);
+// The file system `filesystem` describes, of the file open as `fd`, when
+// one syncfs makes its files as durable as an fsync of each, and reports
+// every failure: its identity (f_fsid); nothing otherwise.
+std::optional<std::uint64_t> sharedflushfilesystem(const struct statfs &filesystem, int fd);
 
 // syncfs: writes out and commits everything on the file system of `fd`.
 // XFS empties the device's cache only when its log has something to
