@@ -27,8 +27,9 @@ struct FolderEntry {
 
 // A folder that the walk met. The walk and the files found in it later
 // reach it from its parent by name, never again by its whole path, and it
-// must still be the folder the walk met (see Folders).
-class Folder {
+// must still be the folder the walk met (see Folders). Always owned by a
+// shared_ptr: Folders keeps the ones whose descriptors it keeps open.
+class Folder : public std::enable_shared_from_this<Folder> {
 public:
     Folder(std::shared_ptr<const Folder> parent, std::string name, std::string path)
         : parent_(std::move(parent))
@@ -49,7 +50,7 @@ private:
     mutable bool known_ = false;
     mutable int fd_ = -1;
     mutable unsigned holders_ = 0;
-    mutable std::list<const Folder *>::iterator idle_; // its place among the idle ones, when idle
+    mutable std::list<std::shared_ptr<const Folder>>::iterator idle_; // its place among the idle ones, when idle
 };
 
 class HeldFolder;

@@ -49,7 +49,7 @@ struct Folders::State {
     std::mutex mutex;
     std::size_t most;
     std::size_t open = 0;
-    std::list<const Folder *> idle; // open and held by nobody, least recently used first
+    std::list<std::shared_ptr<const Folder>> idle; // open and held by nobody, least recently used first
 };
 
 Folders::Folders(std::size_t most)
@@ -60,7 +60,7 @@ Folders::Folders(std::size_t most)
 
 Folders::~Folders()
 {
-    for (const auto *folder : state_->idle)
+    for (const auto &folder : state_->idle)
         ::close(std::exchange(folder->fd_, -1));
 }
 
@@ -124,7 +124,7 @@ int Folders::acquire(const Folder &folder)
 void Folders::release(const Folder &folder)
 {
     if (--folder.holders_ == 0)
-        folder.idle_ = state_->idle.insert(state_->idle.end(), &folder);
+        folder.idle_ = state_->idle.insert(state_->idle.end(), folder.shared_from_this());
 }
 
 // With the lock held: closes the least recently used idle descriptors
@@ -132,7 +132,7 @@ void Folders::release(const Folder &folder)
 void Folders::makeroom()
 {
     while (state_->open >= state_->most && !state_->idle.empty()) {
-        const Folder *oldest = state_->idle.front();
+        const auto oldest = std::move(state_->idle.front());
         state_->idle.pop_front();
         ::close(std::exchange(oldest->fd_, -1));
         --state_->open;

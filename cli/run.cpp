@@ -111,11 +111,8 @@ int run(const Options &options, std::ostream &out, std::ostream &err, FileServic
     // have. With one job, each file is flushed before its line, as ever.
     const std::size_t rest = room - jobs * kPerWorker;
     const std::size_t held = options.dryrun || jobs < 2 ? 0 : std::min(2 * kGroupFiles, (rest - kLeastFolders) / 2);
-    // The operands own the folders that `folders` holds descriptors of:
-    // they must outlive it.
-    std::vector<Operand> operands;
     Folders folders(rest - held);
-    operands = gatheroperands(options.files, options.recursive, folders, interrupted);
+    const auto operands = gatheroperands(options.files, options.recursive, folders, interrupted);
 
     // Once standard output fails, no line can tell of a file fixed: no new
     // file is started, as after Ctrl-C.
