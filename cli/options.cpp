@@ -19,7 +19,7 @@ constexpr std::string_view kHelp =
     "project file to \"/8202\", in place, so that MIRD+ can open it.\n"
     "\n"
     "  -n, --dry-run    write nothing; report which files need fixing\n"
-    "  -j, --jobs N     fix N files at once (1 to 256; unless told, 4 where one\n"
+    "  -j, --jobs N     fix N files at once (1 to 256; unless told, 3 where one\n"
     "                   flush serves many files, 32 elsewhere)\n"
     "  -r, --recursive  in each FOLDER named, fix every .PRJ file of its tree\n"
     "  -h, --help       print this help and exit\n"

@@ -12,7 +12,7 @@ namespace quenlo::cli {
 // many, since one flush at a time leaves the disk waiting; where one flush
 // serves many files (File::sharedflush()), few.
 inline constexpr unsigned kDefaultJobs = 32;
-inline constexpr unsigned kSharedFlushJobs = 4;
+inline constexpr unsigned kSharedFlushJobs = 3;
 inline constexpr unsigned kMostJobs = 256;
 
 struct Options {
