@@ -2,11 +2,13 @@
 
 #include "errorline.h"
 #include "fileidentity.h"
+#include "flushgroups.h"
 #include "jobrunner.h"
 #include "orderedoutput.h"
 #include "progress.h"
 #include "samefilegate.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -21,15 +23,6 @@ namespace {
 // reports waiting to be printed stay few whatever the number of files.
 constexpr std::size_t kWindowPerJob = 64;
 constexpr auto kProgressTick = std::chrono::milliseconds(200);
-
-Report failure(const std::exception &error)
-{
-    Report report;
-    const auto *known = dynamic_cast<const Error *>(&error);
-    report.errline = "quenlo-fix: " + (known ? errorline(*known) : std::string(error.what()));
-    report.failed = true;
-    return report;
-}
 
 // Calls `tick` now and then until it goes.
 class Ticker {
@@ -76,6 +69,15 @@ HeldFolder holdfolder(Folders &folders, const Operand &operand)
 
 } // namespace
 
+Report failedreport(const std::exception &error)
+{
+    Report report;
+    const auto *known = dynamic_cast<const Error *>(&error);
+    report.errline = "quenlo-fix: " + (known ? errorline(*known) : std::string(error.what()));
+    report.failed = true;
+    return report;
+}
+
 BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &settings, const FixOne &fix,
                      const BatchOutput &output)
 {
@@ -107,6 +109,17 @@ BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &
                 progress->draw(ProgressLine::Clock::now());
         });
 
+    // Files rewritten where one flush may serve many: a group's lines are
+    // printed once it is flushed.
+    std::optional<FlushGroups> groups;
+    if (settings.heldfiles > 0) {
+        FlushGroups::Limits limits;
+        limits.mostheld = settings.heldfiles;
+        // One group fills while the one before it is flushed.
+        limits.groupsize = std::clamp<std::size_t>(settings.heldfiles / 2, 1, kGroupFiles);
+        groups.emplace(limits, [&](auto &&reports) { ordered.finish(std::move(reports)); });
+    }
+
     SameFileGate gate(operands.size());
     const auto job = [&](std::size_t item) {
         const auto &operand = operands[item];
@@ -130,16 +143,22 @@ BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &
                     report = fix(operand.path, *settings.files, prjheader);
                 }
             } catch (const std::exception &error) {
-                report = failure(error);
+                report = failedreport(error);
             }
         } catch (const std::exception &error) {
             if (!entered)
                 gate.enter(item, std::nullopt);
             entered = true;
-            report = failure(error);
+            report = failedreport(error);
         }
         gate.leave(item);
+        if (report.unflushed) {
+            groups->add(item, std::move(report));
+            return;
+        }
         ordered.finish(item, std::move(report));
+        if (groups)
+            groups->passed(item);
     };
 
     // Now and then, between lines: the progress line brought up to date,
@@ -161,6 +180,8 @@ BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &
         });
     const unsigned jobs = std::max(settings.jobs, 1U);
     runjobs(operands.size(), {jobs, kWindowPerJob * jobs}, job, settings.stopped);
+    if (groups)
+        groups->flushall();
     ticker.reset();
     if (progress)
         ordered.exclusive([&] { progress->erase(); });

@@ -5,8 +5,10 @@
 #include "operands.h"
 #include "progress.h"
 
+#include <exception>
 #include <functional>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,7 +20,13 @@ struct Report {
     std::string errline; // the line for standard error, without its end; empty: none
     bool wrongversion = false;
     bool failed = false;
+    // The file, rewritten and still open, when its line waits for a flush
+    // shared with other files (see flushgroups.h).
+    std::unique_ptr<File> unflushed;
 };
+
+// The report of a failure: its error line.
+Report failedreport(const std::exception &error);
 
 // How the lines reach the user.
 struct BatchOutput {
@@ -35,9 +43,14 @@ struct BatchSettings {
     std::function<bool()> stopped = [] { return false; }; // no new file is started once it says so
     Folders *folders = nullptr;       // holds the folders of the files the walk met
     FileService *files = nullptr;     // opens the names from the command line
+    // How many files may wait open for a flush shared with others (see
+    // flushgroups.h); 0: none, each file is flushed before its line.
+    std::size_t heldfiles = 0;
 };
 
 // Fixes (or checks) one file: `path` as printed, opened through `files`.
+// It may leave the file unflushed (Report::unflushed) only where
+// BatchSettings::heldfiles is not 0.
 using FixOne = std::function<Report(const std::string &path, FileService &files, ProjectHeader &prjheader)>;
 
 struct BatchTotals {
@@ -50,8 +63,10 @@ struct BatchTotals {
 // walk met is opened inside its folder, held meanwhile) and prints
 // each report in the order of the operands, as soon as every earlier one is
 // out. A file named more than once, under any name, is worked on by one
-// worker at a time, in the order of its names. Every report of a file worked
-// on is printed before this returns, also when stopped.
+// worker at a time, in the order of its names. A report that comes with
+// its file unflushed waits for its group's flush (`settings.heldfiles`).
+// Every report of a file worked on is printed before this returns, also
+// when stopped.
 BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &settings, const FixOne &fix,
                      const BatchOutput &output);
 

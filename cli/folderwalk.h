@@ -29,8 +29,9 @@ class Folders;
 
 // A folder that the walk met. The walk and the files found in it later
 // reach it from its parent by name, never again by its whole path, and it
-// must still be the folder the walk met (see Folders).
-class Folder {
+// must still be the folder the walk met (see Folders). Always owned by a
+// shared_ptr: Folders keeps the ones whose descriptors it keeps open.
+class Folder : public std::enable_shared_from_this<Folder> {
 public:
     Folder(std::shared_ptr<const Folder> parent, std::string name, std::string path)
         : parent_(std::move(parent))
@@ -38,7 +39,6 @@ public:
         , path_(std::move(path))
     {
     }
-    ~Folder();
     Folder(const Folder &) = delete;
     Folder &operator=(const Folder &) = delete;
     const std::string &path() const { return path_; } // as printed
@@ -54,10 +54,9 @@ private:
     // descriptor held on it, if any; kept by Folders under its lock.
     mutable std::uint64_t volume_ = 0, file_ = 0;
     mutable bool known_ = false;
-    mutable Folders *owner_ = nullptr; // whose descriptor it holds, if any
     mutable int fd_ = -1;
     mutable unsigned holders_ = 0;
-    mutable std::list<const Folder *>::iterator idle_; // its place among the idle ones, when idle
+    mutable std::list<std::shared_ptr<const Folder>>::iterator idle_; // its place among the idle ones, when idle
 };
 
 class HeldFolder;
@@ -84,7 +83,6 @@ inline constexpr std::string_view kUnreadableFolder = "cannot read the directory
 // very folder the walk met. On Windows a folder is open only while held,
 // shared for anything but renaming and deleting it, reached by its path
 // exactly as listed (the \\?\ form), and must be the folder first met.
-// It must outlive the folders it has held.
 class Folders {
 public:
     explicit Folders(std::size_t most);
@@ -103,7 +101,6 @@ private:
     friend class Folder;
 
     void letgo(const Folder &folder);
-    void forget(const Folder &folder);
     // With the lock held:
     int acquire(const Folder &folder);
     void release(const Folder &folder);

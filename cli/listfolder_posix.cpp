@@ -49,7 +49,7 @@ struct Folders::State {
     std::mutex mutex;
     std::size_t most;
     std::size_t open = 0;
-    std::list<const Folder *> idle; // open and held by nobody, least recently used first
+    std::list<std::shared_ptr<const Folder>> idle; // open and held by nobody, least recently used first
 };
 
 Folders::Folders(std::size_t most)
@@ -60,28 +60,8 @@ Folders::Folders(std::size_t most)
 
 Folders::~Folders()
 {
-    for (const auto *folder : state_->idle) {
+    for (const auto &folder : state_->idle)
         ::close(std::exchange(folder->fd_, -1));
-        folder->owner_ = nullptr;
-    }
-}
-
-Folder::~Folder()
-{
-    if (owner_)
-        owner_->forget(*this);
-}
-
-// A folder gone: its descriptor with it.
-void Folders::forget(const Folder &folder)
-{
-    std::lock_guard lock(state_->mutex);
-    if (folder.fd_ < 0)
-        return;
-    if (folder.holders_ == 0)
-        state_->idle.erase(folder.idle_);
-    ::close(std::exchange(folder.fd_, -1));
-    --state_->open;
 }
 
 HeldFolder Folders::hold(const Folder &folder)
@@ -134,7 +114,6 @@ int Folders::acquire(const Folder &folder)
     folder.file_ = file;
     folder.known_ = true;
     makeroom();
-    folder.owner_ = this;
     folder.fd_ = fd;
     folder.holders_ = 1;
     ++state_->open;
@@ -145,7 +124,7 @@ int Folders::acquire(const Folder &folder)
 void Folders::release(const Folder &folder)
 {
     if (--folder.holders_ == 0)
-        folder.idle_ = state_->idle.insert(state_->idle.end(), &folder);
+        folder.idle_ = state_->idle.insert(state_->idle.end(), folder.shared_from_this());
 }
 
 // With the lock held: closes the least recently used idle descriptors
@@ -153,7 +132,7 @@ void Folders::release(const Folder &folder)
 void Folders::makeroom()
 {
     while (state_->open >= state_->most && !state_->idle.empty()) {
-        const Folder *oldest = state_->idle.front();
+        const auto oldest = std::move(state_->idle.front());
         state_->idle.pop_front();
         ::close(std::exchange(oldest->fd_, -1));
         --state_->open;

@@ -151,9 +151,6 @@ void Folders::release(const Folder &folder)
     state_->open.erase(open);
 }
 
-void Folders::forget(const Folder &) {}
-
-Folder::~Folder() = default;
 
 void Folders::makeroom() {}
 

@@ -20,8 +20,6 @@ namespace {
 #define QUENLO_FOLDER_WORD "directory"
 #define QUENLO_MORE "The full reference: quenlo-fix(1).\n"
 #endif
-#define QUENLO_STRING(x) #x
-#define QUENLO_NUMBER(x) QUENLO_STRING(x)
 
 // As GNU programs give it; the full reference is the manual page.
 constexpr std::string_view kHelp =
@@ -29,8 +27,8 @@ constexpr std::string_view kHelp =
     "Rewrite the version marker /8203 of each MIRD project FILE to /8202, in place.\n"
     "\n"
     "  -n, --dry-run    write nothing; tell which files need fixing\n"
-    "  -j, --jobs=N     fix N files at once (1-" QUENLO_NUMBER(QUENLO_MOST_JOBS) "; default " QUENLO_NUMBER(
-        QUENLO_DEFAULT_JOBS) ")\n"
+    "  -j, --jobs=N     fix N files at once (1-256; default 3 on ext4, XFS and\n"
+    "                   btrfs, where one flush serves many files; 32 elsewhere)\n"
     "  -r, --recursive  fix every .PRJ file under each " QUENLO_FOLDER " named\n"
     "  -h, --help       display this help and exit\n"
     "  -V, --version    output version information and exit\n"
@@ -65,7 +63,6 @@ class Parser {
 public:
     CommandLine parse(const std::vector<std::string> &args)
     {
-        result_.options.jobs = kDefaultJobs;
         bool optionsended = false;
         for (next_ = 0; next_ < args.size() && result_.error.empty();) {
             const auto &arg = args[next_++];

@@ -7,19 +7,19 @@
 
 namespace quenlo::cli {
 
-// How many files are fixed at once unless told otherwise: measured on local
-// disks, where one flush at a time leaves the disk waiting (see the README's
-// figures).
-#define QUENLO_DEFAULT_JOBS 32
-#define QUENLO_MOST_JOBS 256
-inline constexpr unsigned kDefaultJobs = QUENLO_DEFAULT_JOBS;
-inline constexpr unsigned kMostJobs = QUENLO_MOST_JOBS;
+// How many files are fixed at once unless told otherwise, measured on local
+// disks (see the README's figures): where each file is flushed on its own,
+// many, since one flush at a time leaves the disk waiting; where one flush
+// serves many files (File::sharedflush()), few.
+inline constexpr unsigned kDefaultJobs = 32;
+inline constexpr unsigned kSharedFlushJobs = 3;
+inline constexpr unsigned kMostJobs = 256;
 
 struct Options {
     bool dryrun = false;
     std::vector<std::string> files;
     bool recursive = false; // folders among the files are walked
-    unsigned jobs = 1;      // files fixed at once; the parser's default is kDefaultJobs
+    unsigned jobs = 0;      // files fixed at once; 0: unless told (kDefaultJobs or kSharedFlushJobs)
 };
 
 // Exit statuses of quenlo-fix.

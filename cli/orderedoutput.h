@@ -6,6 +6,7 @@
 #include <mutex>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace quenlo::cli {
 
@@ -31,20 +32,20 @@ public:
     void finish(std::size_t item, Result result)
     {
         std::lock_guard lock(mutex_);
-        const std::size_t slot = item - next_;
-        if (waiting_.size() <= slot)
-            waiting_.resize(slot + 1);
-        waiting_[slot] = std::move(result);
-        bool any = false;
-        while (!waiting_.empty() && waiting_.front()) {
-            emit_(next_, std::move(*waiting_.front()));
-            waiting_.pop_front();
-            ++next_;
-            any = true;
-        }
-        if (any)
-            flushed_();
+        put(item, std::move(result));
+        emitready();
     }
+
+    // The same for several items at once: what they let out goes out
+    // together.
+    void finish(std::vector<std::pair<std::size_t, Result>> results)
+    {
+        std::lock_guard lock(mutex_);
+        for (auto &[item, result] : results)
+            put(item, std::move(result));
+        emitready();
+    }
+
 
     // Runs `action` under the same lock as the output, so that it never
     // comes between two results handed over together.
@@ -64,6 +65,28 @@ public:
     }
 
 private:
+    // With the lock held.
+    void put(std::size_t item, Result &&result)
+    {
+        const std::size_t slot = item - next_;
+        if (waiting_.size() <= slot)
+            waiting_.resize(slot + 1);
+        waiting_[slot] = std::move(result);
+    }
+
+    void emitready()
+    {
+        bool any = false;
+        while (!waiting_.empty() && waiting_.front()) {
+            emit_(next_, std::move(*waiting_.front()));
+            waiting_.pop_front();
+            ++next_;
+            any = true;
+        }
+        if (any)
+            flushed_();
+    }
+
     Emit emit_;
     Flushed flushed_;
     mutable std::mutex mutex_;

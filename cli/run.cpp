@@ -7,6 +7,7 @@
 #include "fdoutput.h"
 #include "fixheader.h"
 #include "fixprojectfile.h"
+#include "flushgroups.h"
 #include "interrupt.h"
 #include "operands.h"
 #include "quotename.h"
@@ -34,8 +35,9 @@ std::optional<Error> realrunfailure(const std::string &path, const CheckResult &
 
 // Fixes (or checks) one file; runs on any worker. A line is made only for
 // a run that closed the file cleanly, so a failure is never preceded by a
-// success line.
-Report fixone(const std::string &path, ProjectHeader &prjheader, bool dryrun, FileService &files)
+// success line; with `shareflush`, a file rewritten where one flush may
+// serve many comes with its line, left to its group's flush.
+Report fixone(const std::string &path, ProjectHeader &prjheader, bool dryrun, bool shareflush, FileService &files)
 {
     Report report;
     try {
@@ -47,6 +49,11 @@ Report fixone(const std::string &path, ProjectHeader &prjheader, bool dryrun, Fi
             outcome = check.outcome;
             line = outcome == FixOutcome::Fixed ? kNeedsFixing : outcometext(outcome);
             wouldfail = realrunfailure(path, check);
+        } else if (shareflush) {
+            auto fixed = fixsharingflush(path, prjheader, files);
+            outcome = fixed.outcome;
+            report.unflushed = std::move(fixed.unflushed);
+            line = outcometext(outcome);
         } else {
             outcome = fixifneeded(path, prjheader, files);
             line = outcometext(outcome);
@@ -70,6 +77,15 @@ Report fixone(const std::string &path, ProjectHeader &prjheader, bool dryrun, Fi
     return report;
 }
 
+// Unless told: where flushes are shared, more workers only cost the two
+// cores more than they save; where each file is flushed, they overlap the
+// flushes (see the README's figures).
+unsigned defaultjobs(const Options &options)
+{
+    return !options.dryrun && !options.files.empty() && sharedflushlikely(options.files.front()) ? kSharedFlushJobs
+                                                                                                 : kDefaultJobs;
+}
+
 std::string cannotwrite(const std::ostream &out)
 {
     const auto why = writefailure(out);
@@ -88,9 +104,14 @@ int run(const Options &options, std::ostream &out, std::ostream &err, FileServic
             << " more are needed, " << room << " are free" << std::endl;
         return kFailed;
     }
-    const auto jobs = static_cast<unsigned>(
-        std::min<std::size_t>(std::max(options.jobs, 1U), (room - kLeastFolders) / kPerWorker));
-    Folders folders(room - jobs * kPerWorker);
+    const unsigned wanted = options.jobs > 0 ? options.jobs : defaultjobs(options);
+    const auto jobs = static_cast<unsigned>(std::min<std::size_t>(wanted, (room - kLeastFolders) / kPerWorker));
+    // Files waiting open for a shared flush: two groups (one filling while
+    // the one before it is flushed), within half of what the folders would
+    // have. With one job, each file is flushed before its line, as ever.
+    const std::size_t rest = room - jobs * kPerWorker;
+    const std::size_t held = options.dryrun || jobs < 2 ? 0 : std::min(2 * kGroupFiles, (rest - kLeastFolders) / 2);
+    Folders folders(rest - held);
     const auto operands = gatheroperands(options.files, options.recursive, folders, interrupted);
 
     // Once standard output fails, no line can tell of a file fixed: no new
@@ -101,6 +122,7 @@ int run(const Options &options, std::ostream &out, std::ostream &err, FileServic
     settings.stopped = [&] { return interrupted() || outfailed.load(); };
     settings.folders = &folders;
     settings.files = &files;
+    settings.heldfiles = held;
     BatchOutput output;
     output.print = [&](const Report &report) {
         if (!report.outline.empty())
@@ -124,7 +146,7 @@ int run(const Options &options, std::ostream &out, std::ostream &err, FileServic
     const auto totals = runbatch(
         operands, settings,
         [&](const std::string &path, FileService &where, ProjectHeader &prjheader) {
-            return fixone(path, prjheader, options.dryrun, where);
+            return fixone(path, prjheader, options.dryrun, held > 0, where);
         },
         output);
 

@@ -37,17 +37,40 @@ void writeheader(File &file, std::span<const char> fixed, const std::string &asr
 }
 
 // The fix on a file open for reading and writing: read, test, and write
-// back and flush what needs it.
-FixOutcome fixopen(File &file, ProjectHeader &prjheader)
+// back and flush what needs it (with `later`, the flush is left to the
+// caller).
+FixOutcome fixopen(File &file, ProjectHeader &prjheader, bool later = false)
 {
     const auto header = readheader(file, prjheader);
     const std::string asread(header.begin(), header.end());
     const auto outcome = fixheader(header);
     if (outcome == FixOutcome::Fixed) {
         writeheader(file, header, asread);
-        file.flush();
+        if (!later)
+            file.flush();
     }
     return outcome;
+}
+
+SharedFix fixunlessfixed(const std::string &prjpath, ProjectHeader &prjheader, FileService &files, bool mayshare)
+{
+    auto file = files.openforreading(prjpath);
+    ProjectHeader copy{};
+    const auto header = readheader(*file, copy);
+    if (fixheader(header) != FixOutcome::Fixed) {
+        prjheader = copy;
+        file->close();
+        return {FixOutcome::InvalidVersion, nullptr};
+    }
+    // Read again under the exclusive lock: another program may have
+    // changed the file in between.
+    file = file->reopenforupdate();
+    const bool shared = mayshare && file->sharedflush();
+    const auto outcome = fixopen(*file, prjheader, shared);
+    if (shared && outcome == FixOutcome::Fixed)
+        return {outcome, std::move(file)};
+    file->close();
+    return {outcome, nullptr};
 }
 
 } // namespace
@@ -76,20 +99,12 @@ CheckResult checkprojectfile(const std::string &prjpath, ProjectHeader &prjheade
 
 FixOutcome fixifneeded(const std::string &prjpath, ProjectHeader &prjheader, FileService &files)
 {
-    auto file = files.openforreading(prjpath);
-    ProjectHeader copy{};
-    const auto header = readheader(*file, copy);
-    if (fixheader(header) != FixOutcome::Fixed) {
-        prjheader = copy;
-        file->close();
-        return FixOutcome::InvalidVersion;
-    }
-    // Read again under the exclusive lock: another program may have
-    // changed the file in between.
-    file = file->reopenforupdate();
-    const auto outcome = fixopen(*file, prjheader);
-    file->close();
-    return outcome;
+    return fixunlessfixed(prjpath, prjheader, files, false).outcome;
+}
+
+SharedFix fixsharingflush(const std::string &prjpath, ProjectHeader &prjheader, FileService &files)
+{
+    return fixunlessfixed(prjpath, prjheader, files, true);
 }
 
 } // namespace quenlo

@@ -5,6 +5,7 @@
 #include "messagebox.h"
 #include "outcome.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -44,5 +45,21 @@ CheckResult checkprojectfile(const std::string &prjpath, ProjectHeader &prjheade
 // outcome is returned once the file is closed. Failures are thrown as by
 // fixprojectfile.
 FixOutcome fixifneeded(const std::string &prjpath, ProjectHeader &prjheader, FileService &files = systemfiles());
+
+// What fixsharingflush() leaves to its caller.
+struct SharedFix {
+    FixOutcome outcome = FixOutcome::InvalidVersion;
+    // The file, when it was rewritten where one flush may serve many files
+    // (File::sharedflush()): not flushed, still open and locked. It
+    // is fixed only once the caller has made it durable (its file system
+    // flushed, then File::checkflushed(), or File::flush()) and closed it.
+    // Nothing when it was flushed and closed here, or needed no fix.
+    std::unique_ptr<File> unflushed;
+};
+
+// fixifneeded, but a file rewritten on a file system whose flushes may be
+// shared is left to the caller to flush and close, so that one flush can
+// serve many files.
+SharedFix fixsharingflush(const std::string &prjpath, ProjectHeader &prjheader, FileService &files);
 
 } // namespace quenlo

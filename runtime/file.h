@@ -29,6 +29,27 @@ public:
     // Makes what was written durable on the storage device.
     virtual void flush() = 0;
 
+    // A flush shared by many files: where one flush of the whole file
+    // system makes this file's writes as durable as flush() does, and
+    // reports their failure as surely, the file system's identity, so that
+    // files written on it can be made durable together; nothing where each
+    // file must be flushed on its own. Linux: ext4, XFS and btrfs, from
+    // kernel 5.17 (which reports every failure of such a flush); never on
+    // Windows.
+    virtual std::optional<std::uint64_t> sharedflush() const { return std::nullopt; }
+
+    // Only where sharedflush() has a value (elsewhere they fall back on
+    // this file alone):
+    // Makes durable everything written on this file's file system, by this
+    // program and by any other (as sync does). Throws when the file system
+    // reports a failure, which may be any file's: then flush() each file
+    // to learn whose.
+    virtual void flushfilesystem() { flush(); }
+    // Once flushfilesystem() has succeeded on any file of the file system
+    // after this one was written: throws if writing this file's bytes out
+    // to the device failed since it was opened.
+    virtual void checkflushed() { flush(); }
+
     virtual void close() = 0;
 
     // For a file opened only for reading: why opening it for the fix would
@@ -71,6 +92,11 @@ FileService &systemfiles();
 // `path` is UTF-8 on Windows and the file system's own bytes on POSIX.
 std::unique_ptr<File> openforupdate(const std::string &path);
 std::unique_ptr<File> openforreading(const std::string &path);
+
+// Whether files at `path` (a file, or a folder holding them) are likely to
+// have their flushes shared (File::sharedflush()), as far as the kind of
+// file system tells; for choosing how many files to work on at once.
+bool sharedflushlikely(const std::string &path);
 
 // The reason given for a file that another program holds locked.
 inline constexpr const char *kLockedByAnother = "the file is locked by another program";

@@ -4,8 +4,9 @@
 // anything is reported as done.
 #include "error.h"
 #include "file.h"
-#include "posixlocks.h"
 #include "posixat.h"
+#include "posixflush.h"
+#include "posixlocks.h"
 #include "posixopen.h"
 
 #include <cerrno>
@@ -28,6 +29,8 @@ namespace {
     throw Error(number, path, what + ": " + std::strerror(number));
 }
 
+constexpr const char *kCannotFlush = "cannot flush to disk";
+
 off_t byteoffset(std::uint64_t position, std::size_t count, const std::string &path)
 {
     constexpr auto largest = static_cast<std::uint64_t>(std::numeric_limits<off_t>::max());
@@ -36,11 +39,19 @@ off_t byteoffset(std::uint64_t position, std::size_t count, const std::string &p
     return static_cast<off_t>(position - 1);
 }
 
+// What was seen of a file before it was opened: which file it is, on which
+// file system.
+struct Seen {
+    struct stat status;
+    struct statfs filesystem;
+};
+
 class PosixFile final : public File {
 public:
-    PosixFile(int fd, std::string path)
+    PosixFile(int fd, std::string path, const Seen &seen)
         : fd_(fd)
         , path_(std::move(path))
+        , seen_(seen)
     {
     }
     PosixFile(const PosixFile &) = delete;
@@ -93,8 +104,15 @@ public:
             rc = ::fsync(handle());
         while (rc < 0 && errno == EINTR);
         if (rc < 0)
-            fail(errno, path_, "cannot flush to disk");
+            fail(errno, path_, kCannotFlush);
     }
+
+    std::optional<std::uint64_t> sharedflush() const override
+    {
+        return posix::sharedflushfilesystem(seen_.filesystem, handle());
+    }
+    void flushfilesystem() override { check(posix::syncfilesystem(handle())); }
+    void checkflushed() override { check(posix::writebackfailure(handle())); }
 
     void close() override
     {
@@ -119,14 +137,21 @@ private:
 
     static std::optional<Error> whynotwritable(int fd, const std::string &path);
 
+    void check(int number) const
+    {
+        if (number != 0)
+            fail(number, path_, kCannotFlush);
+    }
+
     int fd_;
     std::string path_;
+    Seen seen_;
 };
 
 // Makes a descriptor opened non-blocking (so that another program's lease
 // refuses the open at once instead of holding it up) blocking again, and
 // hands it to a file.
-std::unique_ptr<PosixFile> adopt(int fd, const std::string &path, const char *what)
+std::unique_ptr<PosixFile> adopt(int fd, const std::string &path, const char *what, const Seen &seen)
 {
     if (fd < 0) {
         const int number = errno;
@@ -134,8 +159,8 @@ std::unique_ptr<PosixFile> adopt(int fd, const std::string &path, const char *wh
             throw Error(number, path, kLockedByAnother);
         fail(number, path, what);
     }
-    auto file = std::make_unique<PosixFile>(fd, path);
-    // None of the flags F_SETFL sets was asked for but O_NONBLOCK.
+    auto file = std::make_unique<PosixFile>(fd, path, seen);
+    // Of the flags F_SETFL changes, only O_NONBLOCK was asked for.
     if (::fcntl(fd, F_SETFL, 0) < 0)
         fail(errno, path, "cannot open");
     return file;
@@ -169,7 +194,7 @@ std::optional<Error> PosixFile::whynotwritable(int fd, const std::string &path)
 
 std::unique_ptr<File> PosixFile::reopenforupdate()
 {
-    auto file = adopt(posix::reopen(handle(), O_RDWR), path_, kForUpdate);
+    auto file = adopt(posix::reopen(handle(), O_RDWR), path_, kForUpdate, seen_);
     // Our shared locks go with this descriptor, before the exclusive ones
     // are taken on the new one.
     ::close(std::exchange(fd_, -1));
@@ -184,7 +209,7 @@ namespace posix {
 std::unique_ptr<File> openforupdate(const At &at, const std::string &shown)
 {
     const auto looked = lookat(at, shown);
-    auto file = adopt(looked.open(O_RDWR, shown), shown, kForUpdate);
+    auto file = adopt(looked.open(O_RDWR, shown), shown, kForUpdate, {looked.status(), looked.filesystem()});
     lockexclusive(file->descriptor(), shown);
     return file;
 }
@@ -192,7 +217,8 @@ std::unique_ptr<File> openforupdate(const At &at, const std::string &shown)
 std::unique_ptr<File> openforreading(const At &at, const std::string &shown)
 {
     const auto looked = lookat(at, shown);
-    auto file = adopt(looked.open(O_RDONLY, shown), shown, "cannot open for reading");
+    auto file = adopt(looked.open(O_RDONLY, shown), shown, "cannot open for reading",
+                      {looked.status(), looked.filesystem()});
     // A shared lock that cannot be had is told by updateblocked().
     lockshared(file->descriptor(), shown);
     return file;

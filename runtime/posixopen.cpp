@@ -111,18 +111,16 @@ LookedAt lookat(const At &at, const std::string &shown)
     if (fd < 0)
         fail(errno, shown, "cannot open");
     struct stat status {};
-    if (::fstat(fd, &status) < 0) {
+    struct statfs filesystem {};
+    if (::fstat(fd, &status) < 0 || ::fstatfs(fd, &filesystem) < 0) {
         const int number = errno;
         ::close(fd);
         fail(number, shown, "cannot open");
     }
-    LookedAt looked(fd, status, at);
+    LookedAt looked(fd, status, filesystem, at);
     if (!S_ISREG(status.st_mode))
         throw Error(S_ISDIR(status.st_mode) ? EISDIR : EINVAL, shown,
                     "cannot open: not a regular file (" + kindof(status.st_mode) + ")");
-    struct statfs filesystem {};
-    if (::fstatfs(fd, &filesystem) < 0)
-        fail(errno, shown, "cannot open");
     if (const char *kernel = kernelfilesystem(filesystem.f_type))
         throw Error(EINVAL, shown,
                     std::string("cannot open: not a project file on disk (a file of the kernel's ") + kernel

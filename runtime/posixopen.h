@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 
 namespace quenlo::posix {
 
@@ -20,15 +21,17 @@ struct At {
 // no file watcher. Closed when it goes away.
 class LookedAt {
 public:
-    LookedAt(int fd, const struct stat &status, At at)
+    LookedAt(int fd, const struct stat &status, const struct statfs &filesystem, At at)
         : fd_(fd)
         , status_(status)
+        , filesystem_(filesystem)
         , at_(std::move(at))
     {
     }
     LookedAt(LookedAt &&other) noexcept
         : fd_(other.fd_)
         , status_(other.status_)
+        , filesystem_(other.filesystem_)
         , at_(std::move(other.at_))
     {
         other.fd_ = -1;
@@ -39,6 +42,7 @@ public:
     LookedAt &operator=(LookedAt &&) = delete;
 
     const struct stat &status() const { return status_; }
+    const struct statfs &filesystem() const { return filesystem_; }
 
     // Opens the very file looked at for data with `flags` (O_RDONLY or
     // O_RDWR; never creating, never blocking, no controlling terminal).
@@ -49,6 +53,7 @@ public:
 private:
     int fd_;
     struct stat status_;
+    struct statfs filesystem_;
     At at_;
 };
 

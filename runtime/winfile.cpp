@@ -329,4 +329,10 @@ std::unique_ptr<File> openforreading(const std::string &path)
     return win::openforreading(fullname(path), path);
 }
 
+// Every file is flushed on its own (FlushFileBuffers).
+bool sharedflushlikely(const std::string &)
+{
+    return false;
+}
+
 } // namespace quenlo

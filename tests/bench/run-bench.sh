@@ -2,15 +2,16 @@
 # Measures quenlo-fix against the floor (open, pread, pwrite, fsync, close,
 # one file after another and nothing else) over the same files, side by side
 # in one run: with the default number of jobs, with -j 1, and for each
-# number of jobs in JOBS (to choose the default). Then the peak memory of
-# quenlo-fix over 100,000 files (a folder with -r, and names on the command
-# line) and of the window at start. Prints a Markdown table.
+# number of jobs in JOBS (to choose the default); and the same rewrites with
+# no flush at all, the limit no run that flushes can pass. Then the peak
+# memory of quenlo-fix over 100,000 files (a folder with -r, and names on
+# the command line) and of the window at start. Prints a Markdown table.
 # Usage: run-bench.sh BUILD_DIR [FILES] [ROUNDS]
 set -eu
 build=$(realpath "$1")
 count=${2:-10000}
 rounds=${3:-5}
-jobs_tried=${JOBS:-2 4 8 16 32 64}
+jobs_tried=${JOBS:-2 3 4 8 16 32}
 fixer=$build/cli/quenlo-fix
 floor=$build/tests/bench/floor
 window=$build/quenlo
@@ -27,13 +28,14 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
 # Every round measures each contender once, in turn, on freshly reset files,
 # so that the load of the machine weighs on all of them alike.
 declare -A times
-contenders=(floor default j1)
+contenders=(floor noflush default j1)
 for jobs in $jobs_tried; do contenders+=("j$jobs"); done
 for _ in $(seq "$rounds"); do
     for contender in "${contenders[@]}"; do
         "$floor" reset "${files[@]}"
         case $contender in
         floor) took=$(microseconds "$floor" fix "${files[@]}") ;;
+        noflush) took=$(microseconds "$floor" write "${files[@]}") ;;
         default) took=$(microseconds "$fixer" "${files[@]}") ;;
         j*) took=$(microseconds "$fixer" -j "${contender#j}" "${files[@]}") ;;
         esac
@@ -57,6 +59,7 @@ row() { echo "| $1 | $2 |"; }
 echo "| measure | value |"
 echo "|---|---|"
 row "floor loop, $count files (median of $rounds)" "$((us[floor] / 1000)) ms ($((us[floor] / count)) µs a file)"
+row "the same rewrites with no flush (the limit) / floor" "$(ratio "${us[noflush]}" "${us[floor]}") ($((us[noflush] / 1000)) ms)"
 row "quenlo-fix, default jobs, $count files" "$((us[default] / 1000)) ms"
 row "quenlo-fix, default jobs / floor" "$(ratio "${us[default]}" "${us[floor]}")"
 row "quenlo-fix -j 1, $count files" "$((us[j1] / 1000)) ms"

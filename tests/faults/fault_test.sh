@@ -70,6 +70,45 @@ file-size-limit)
     status=${PIPESTATUS[0]}
     wait
     expect_status 2; expect_no_success; expect_error "File too large"; expect_file GOOD.PRJ "$before" ;;
+group-flush)
+    # Where one flush serves many files, a failing flush of the file system
+    # makes each file flush on its own: only a file whose own flush (or
+    # writing out) fails has an error line, and never a success line.
+    # Table: faults, the files that fail, syncfs and fsync calls.
+    case $(stat -f -c %T .) in ext2/ext3 | xfs | btrfs) ;; *) exit 77 ;; esac
+    while read -r faults failing syncfs fsyncs; do
+        for name in A B C D E F; do cp "$before" $name.PRJ; done
+        rm -f flushes.txt
+        run env LD_PRELOAD="$shim" QUENLO_FAULT="$faults" QUENLO_FLUSHES=flushes.txt "$program" {A,B,C,D,E,F}.PRJ
+        expect_status $([ "$failing" = - ] && echo 0 || echo 2)
+        for name in A B C D E F; do
+            case $failing in
+            *$name*) expect_error "^quenlo-fix: $name.PRJ: cannot flush to disk: Input/output error$"
+                ! grep -q "^$name.PRJ" out.txt || fail "$faults: a line for $name.PRJ" ;;
+            *) grep -qx "$name.PRJ: Project file successfully fixed." out.txt || fail "$faults: $name.PRJ: $(cat out.txt)"
+                expect_file $name.PRJ "$fixed" ;;
+            esac
+        done
+        [ "$(grep -c . err.txt)" -eq "$(tr -d - <<<"$failing" | wc -L)" ] || fail "$faults: $(cat err.txt)"
+        [ "$(grep -cx syncfs flushes.txt)/$(grep -cx fsync flushes.txt)" = "$syncfs/$fsyncs" ] ||
+            fail "$faults: $(sort flushes.txt | uniq -c | tr '\n' ' ')"
+    done <<'TABLE'
+- - 1 1
+syncfs:eio,fsync:eio:C.PRJ C 1 6
+sync_file_range:eio:D.PRJ D 1 1
+syncfs:eio,fsync:eio ABCDEF 1 6
+TABLE
+    ;;
+tmpfs-flush)
+    # A file system the shared flush does not know keeps one fsync per file.
+    [ "$(stat -f -c %T /dev/shm 2>/dev/null)" = tmpfs ] || exit 77
+    shm=$(mktemp -d /dev/shm/quenlo-fault.XXXXXX)
+    trap 'cleanup; rm -rf "$shm"' EXIT
+    for name in A B C D E F; do cp "$before" "$shm/$name.PRJ"; done
+    run env LD_PRELOAD="$shim" QUENLO_FLUSHES=flushes.txt "$program" "$shm"/*.PRJ
+    expect_status 0
+    [ "$(grep -c "successfully fixed" out.txt)/$(grep -cx fsync flushes.txt)/$(grep -cx syncfs flushes.txt)" = 6/6/0 ] ||
+        fail "$(cat out.txt flushes.txt)" ;;
 dev-null)
     run "$program" /dev/null
     expect_status 2; expect_no_success; expect_error "/dev/null: cannot open: not a regular file (a device)" ;;

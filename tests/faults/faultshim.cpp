@@ -7,12 +7,20 @@
 //   pwrite:short     the first write writes half, the rest work
 //   pwrite:shortfail the first write writes half, the rest fail
 //   fsync:eio        fsync and fdatasync fail
+//   syncfs:eio       syncfs fails
+//   sync_file_range:eio  asking whether a file's writing out failed says so
 //   close:eio        close closes but reports a failure
+// Several faults are separated by commas; CALL:MODE:NAME fails only on the
+// file whose path ends in NAME. QUENLO_FLUSHES=FILE notes each fsync,
+// fdatasync and syncfs on a project file as a line of FILE.
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sstream>
 #include <string>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
@@ -23,20 +31,40 @@ F real(const char *name)
     return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
 }
 
-bool fault(const char *call, const char *mode)
+std::string target(int fd)
 {
-    const char *wanted = std::getenv("QUENLO_FAULT");
-    return wanted && std::string(wanted) == std::string(call) + ":" + mode;
+    char link[4096];
+    const std::string proc = "/proc/self/fd/" + std::to_string(fd);
+    const ssize_t length = readlink(proc.c_str(), link, sizeof link);
+    return std::string(link, length > 0 ? static_cast<std::size_t>(length) : 0);
 }
 
 bool project(int fd)
 {
-    char link[4096];
-    const std::string proc = "/proc/self/fd/" + std::to_string(fd);
-    const ssize_t length = readlink(proc.c_str(), link, sizeof link - 1);
-    if (length < 4)
-        return false;
-    return std::strncmp(link + length - 4, ".PRJ", 4) == 0;
+    return target(fd).ends_with(".PRJ");
+}
+
+bool fault(const char *call, const char *mode, int fd = -1)
+{
+    const char *wanted = std::getenv("QUENLO_FAULT");
+    std::istringstream faults(wanted ? wanted : "");
+    const std::string asked = std::string(call) + ":" + mode;
+    for (std::string entry; std::getline(faults, entry, ',');) {
+        if (entry == asked
+            || (fd >= 0 && entry.starts_with(asked + ":") && target(fd).ends_with(entry.substr(asked.size() + 1))))
+            return true;
+    }
+    return false;
+}
+
+void noteflush(const char *call)
+{
+    if (const char *log = std::getenv("QUENLO_FLUSHES")) {
+        const std::string line = std::string(call) + "\n";
+        const int fd = open(log, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+        (void)!write(fd, line.data(), line.size());
+        syscall(SYS_close, fd);
+    }
 }
 
 int writes = 0;
@@ -78,10 +106,13 @@ ssize_t pwrite(int fd, const void *buffer, size_t count, off_t offset)
 
 namespace {
 
-int sync(int fd, const char *name)
+int sync(int fd, const char *name, const char *faulty = "fsync")
 {
     const auto next = real<int (*)(int)>(name);
-    if (project(fd) && fault("fsync", "eio")) {
+    if (!project(fd))
+        return next(fd);
+    noteflush(name);
+    if (fault(faulty, "eio", fd)) {
         errno = EIO;
         return -1;
     }
@@ -95,6 +126,18 @@ extern "C" {
 int fsync(int fd) { return sync(fd, "fsync"); }
 
 int fdatasync(int fd) { return sync(fd, "fdatasync"); }
+
+int syncfs(int fd) { return sync(fd, "syncfs", "syncfs"); }
+
+int sync_file_range(int fd, off64_t offset, off64_t count, unsigned int flags)
+{
+    static const auto next = real<int (*)(int, off64_t, off64_t, unsigned int)>("sync_file_range");
+    if ((flags & SYNC_FILE_RANGE_WAIT_BEFORE) && project(fd) && fault("sync_file_range", "eio", fd)) {
+        errno = EIO;
+        return -1;
+    }
+    return next(fd, offset, count, flags);
+}
 
 int close(int fd)
 {
