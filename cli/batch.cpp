@@ -132,7 +132,7 @@ BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &
             if (operand.folder)
                 held.emplace(holdfolder(*settings.folders, operand));
             const auto name = operand.name();
-            gate.enter(item, held ? fileidentity(*held, name, operand.link) : fileidentity(operand.path));
+            gate.enter(item, held ? fileidentity(*held, name, operand.link) : operand.identity);
             entered = true;
             try {
                 ProjectHeader prjheader{};

@@ -40,8 +40,10 @@ constexpr auto kGraceAfterInterrupt = std::chrono::seconds(1);
 FdBuffer::FdBuffer(int fd)
     : fd_(fd)
 {
+    // Pipes, sockets and terminals may keep a writer waiting; files and
+    // devices such as /dev/null never do.
     struct stat status {};
-    mayblock_ = ::fstat(fd, &status) < 0 || !S_ISREG(status.st_mode);
+    mayblock_ = ::fstat(fd, &status) < 0 || S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode) || ::isatty(fd);
 }
 
 FdBuffer::~FdBuffer()

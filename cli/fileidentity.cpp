@@ -44,6 +44,13 @@ std::optional<FileIdentity> fileidentity(const std::string &path)
     }
 }
 
+NameLook lookatname(const std::string &path)
+{
+    if (isfolder(path))
+        return {true, std::nullopt};
+    return {false, fileidentity(path)};
+}
+
 std::optional<FileIdentity> fileidentity(const HeldFolder &folder, const std::string &name, bool)
 {
     try {
@@ -61,6 +68,16 @@ std::optional<FileIdentity> fileidentity(const std::string &path)
     if (::stat(path.c_str(), &info) < 0)
         return std::nullopt;
     return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+NameLook lookatname(const std::string &path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) < 0)
+        return {};
+    if (S_ISDIR(info.st_mode))
+        return {true, std::nullopt};
+    return {false, FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)}};
 }
 
 std::optional<FileIdentity> fileidentity(const HeldFolder &folder, const std::string &name, bool link)

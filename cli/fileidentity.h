@@ -22,6 +22,14 @@ struct FileIdentity {
 // then reports why).
 std::optional<FileIdentity> fileidentity(const std::string &path);
 
+// What one look at a name from the command line tells: whether it is a
+// folder (following links) and, if not, the identity of its file.
+struct NameLook {
+    bool folder = false;
+    std::optional<FileIdentity> identity;
+};
+NameLook lookatname(const std::string &path);
+
 // The same for the file `name` of a folder held, as the walk met it
 // (`link`: a symbolic link, followed).
 std::optional<FileIdentity> fileidentity(const HeldFolder &folder, const std::string &name, bool link);

@@ -20,9 +20,9 @@ void walk(std::vector<Operand> &operands, std::shared_ptr<const Folder> top, Fol
         folders, std::move(top),
         [&](WalkedFile file) {
             const auto nameat = static_cast<std::uint32_t>(file.path.size() - file.name.size());
-            operands.push_back({std::move(file.path), std::move(file.folder), nameat, file.link, nullptr});
+            operands.push_back({std::move(file.path), std::move(file.folder), nameat, file.link, std::nullopt, nullptr});
         },
-        [&](const Error &error) { operands.push_back({error.subject(), {}, 0, false, std::make_unique<Error>(error)}); },
+        [&](const Error &error) { operands.push_back({error.subject(), {}, 0, false, std::nullopt, std::make_unique<Error>(error)}); },
         stopped);
 }
 
@@ -32,7 +32,8 @@ void add(std::vector<Operand> &operands, std::string name, bool recursive, Folde
 #ifdef _WIN32
     name = asworkedon(name);
 #endif
-    if (isfolder(name)) {
+    const auto look = lookatname(name);
+    if (look.folder) {
         if (recursive) {
             walk(operands, std::make_shared<const Folder>(nullptr, name, name), folders, stopped);
             return;
@@ -40,10 +41,10 @@ void add(std::vector<Operand> &operands, std::string name, bool recursive, Folde
         // Refused before anything is opened, saying how to walk it.
         auto problem = std::make_unique<Error>(EISDIR, name, "is a " + std::string(kFolderWord)
                                                                  + " (use -r to fix the files in it)");
-        operands.push_back({std::move(name), {}, 0, false, std::move(problem)});
+        operands.push_back({std::move(name), {}, 0, false, std::nullopt, std::move(problem)});
         return;
     }
-    operands.push_back({std::move(name), {}, 0, false, nullptr});
+    operands.push_back({std::move(name), {}, 0, false, look.identity, nullptr});
 }
 
 #ifdef _WIN32
@@ -56,7 +57,7 @@ void addmatches(std::vector<Operand> &operands, const std::string &pattern, bool
     try {
         matches = expandwildcard(folders, pattern);
     } catch (const Error &error) {
-        operands.push_back({pattern, {}, 0, false, std::make_unique<Error>(error)});
+        operands.push_back({pattern, {}, 0, false, std::nullopt, std::make_unique<Error>(error)});
         return;
     }
     const auto &folder = matches.folder;
@@ -76,14 +77,14 @@ void addmatches(std::vector<Operand> &operands, const std::string &pattern, bool
             try {
                 exact = toutf8(exactpath(*folder, entry.name));
             } catch (const Error &error) {
-                operands.push_back({path, {}, 0, false, std::make_unique<Error>(error.number(), path, error.reason())});
+                operands.push_back({path, {}, 0, false, std::nullopt, std::make_unique<Error>(error.number(), path, error.reason())});
                 continue;
             }
             walk(operands, std::make_shared<const Folder>(nullptr, std::move(exact), std::move(path)), folders, stopped);
             continue;
         }
         const auto nameat = static_cast<std::uint32_t>(path.size() - entry.name.size());
-        operands.push_back({std::move(path), folder, nameat, entry.kind == FolderEntry::Link, nullptr});
+        operands.push_back({std::move(path), folder, nameat, entry.kind == FolderEntry::Link, std::nullopt, nullptr});
     }
 }
 #endif

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "error.h"
+#include "fileidentity.h"
 #include "folderwalk.h"
 
 #include <cstdint>
@@ -21,6 +22,10 @@ struct Operand {
     std::shared_ptr<const Folder> folder;
     std::uint32_t nameat = 0;
     bool link = false;
+    // For a name from the command line, its file as looked at when the
+    // names were gathered (nothing: none could be looked at); the walk's
+    // files are looked at inside their folder when their turn comes.
+    std::optional<FileIdentity> identity;
     // Known to fail before any work (a folder that cannot be read, a pattern
     // that matches nothing); nothing otherwise.
     std::unique_ptr<Error> problem;
