@@ -4,7 +4,7 @@
 # as CI sets it.
 QUENLO_WERROR ?= OFF
 CONFIGURE = cmake -DQUENLO_WERROR=$(QUENLO_WERROR) --preset
-.PHONY: all deps build test run sanitize tsan windows windows-bench fuzz bench package package-check clean
+.PHONY: all deps build test run sanitize tsan windows windows-bench fuzz bench package package-check screenshot clean
 
 all: build
 
@@ -89,6 +89,13 @@ bench:
 	cmake --build --preset default
 	build/default/tests/bench/fix_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	tests/bench/run-bench.sh build/default
+
+# docs/screenshot.png, from the built window on a screen of its own.
+screenshot: deps
+	scripts/install-deps windows
+	$(CONFIGURE) default
+	cmake --build --preset default --target quenlo
+	scripts/screenshot build/default
 
 clean:
 	rm -rf build
