@@ -186,4 +186,40 @@ TEST(FolderWalk, shouldTakeOnlyNameSurrogatesForLinks)
 }
 #endif
 
+#ifndef _WIN32
+// With room for two descriptors, folders are closed and opened again inside
+// their parents: every file is still reached, and a folder swapped for
+// another during the run is refused, never followed.
+TEST(Folders, shouldOpenAgainOnlyTheFoldersTheWalkMet)
+{
+    TempDir dir;
+    for (const char *sub : {"a", "a/b", "a/b/c", "d", "e"}) {
+        fs::create_directories(dir.path() / sub);
+        touch(dir.path() / sub / "x.PRJ");
+    }
+    quenlo::cli::Folders folders(2);
+    std::vector<quenlo::cli::WalkedFile> files;
+    walkfolder(
+        folders, toutf8(dir.path()), [&](quenlo::cli::WalkedFile file) { files.push_back(std::move(file)); },
+        [](const quenlo::Error &error) { FAIL() << error.what(); });
+    ASSERT_EQ(files.size(), 5U);
+    fs::rename(dir.path() / "a" / "b", dir.path() / "moved");
+    fs::create_directories(dir.path() / "a" / "b" / "c");
+
+    for (const auto &file : files) {
+        const bool replaced = file.path.find("/a/b/") != std::string::npos;
+        try {
+            const auto held = folders.hold(*file.folder);
+            struct stat info {};
+            EXPECT_FALSE(replaced) << file.path;
+            EXPECT_EQ(::fstatat(held.fd(), file.name.c_str(), &info, 0), 0) << file.path;
+        } catch (const quenlo::Error &error) {
+            EXPECT_TRUE(replaced) << error.what();
+            EXPECT_NE(std::string(error.what()).find("a/b was replaced during the run"), std::string::npos)
+                << error.what();
+        }
+    }
+}
+#endif
+
 } // namespace

@@ -1,6 +1,7 @@
 // The workers: items taken in order and each once, the window, stopping, and
 // the rule that one file is worked on by one worker at a time, in the order
 // of its names.
+#include "exitguard.h"
 #include "jobrunner.h"
 #include "samefilegate.h"
 
@@ -8,6 +9,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -174,5 +176,23 @@ INSTANTIATE_TEST_SUITE_P(
                                {0, 1, 2, 0, 1, 2, 2, 2, 1, 0, -1, 3, 3, 0, 1, 2, 3, 0, 0, 1}, 32},
                       GateCase{"oneWorker", {0, 1, 0, 1}, 1}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// A second Ctrl-C ends the program at once, but a header write under way is
+// finished first.
+TEST(ExitGuardDeathTest, shouldEndOnlyOnceTheWriteUnderWayIsWhole)
+{
+    EXPECT_EXIT(
+        {
+            std::thread writer([] {
+                const quenlo::ExitGuard whole;
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                std::fputs("header written\n", stderr);
+            });
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            quenlo::endnow(42);
+            writer.join();
+        },
+        ::testing::ExitedWithCode(42), "header written");
+}
 
 } // namespace
