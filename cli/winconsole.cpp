@@ -1,5 +1,7 @@
 #include "winconsole.h"
 
+#include "writefailure.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -114,6 +116,13 @@ std::unique_ptr<std::ostream> consolestream(unsigned long handle)
         WideConsoleBuffer buffer_;
     };
     return std::make_unique<ConsoleStream>(console);
+}
+
+// Neither the console's streams nor std::cout onto a file or pipe keep the
+// reason a write failed.
+std::string writefailure(const std::ostream &)
+{
+    return {};
 }
 
 } // namespace quenlo::cli
