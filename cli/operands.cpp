@@ -5,8 +5,8 @@
 #include <cerrno>
 
 #ifdef _WIN32
+#include "utf16.h"
 #include "widepath.h"
-#include "wintext.h"
 #endif
 
 namespace quenlo::cli {

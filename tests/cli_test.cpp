@@ -11,9 +11,9 @@
 #include <sstream>
 
 #ifdef _WIN32
+#include "utf16.h"
 #include "winargs.h"
 #include "winconsole.h"
-#include "wintext.h"
 
 #include <windows.h>
 #endif

@@ -6,10 +6,10 @@
 // exactly as listed, through the \\?\ form, so that a name ending in a dot or
 // a space leads to that very entry, never to its namesake without them.
 #include "folderwalk.h"
+#include "utf16.h"
 #include "widepath.h"
 #include "winfailure.h"
 #include "winfile.h"
-#include "wintext.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX

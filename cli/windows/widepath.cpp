@@ -1,8 +1,8 @@
 #include "widepath.h"
 
 #include "error.h"
+#include "utf16.h"
 #include "winpath.h"
-#include "wintext.h"
 
 #include <algorithm>
 #include <string_view>

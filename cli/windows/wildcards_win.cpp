@@ -3,10 +3,10 @@
 // and each long name matched here: the file system's own matching also
 // takes the 8.3 short names.
 #include "error.h"
+#include "utf16.h"
 #include "widepath.h"
 #include "wildcards.h"
 #include "winfailure.h"
-#include "wintext.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX

@@ -1,6 +1,6 @@
 #include "winargs.h"
 
-#include "wintext.h"
+#include "utf16.h"
 
 #include <windows.h>
 #include <shellapi.h>

@@ -8,9 +8,9 @@
 
 #include "recordingfiles.h"
 #include "tempdir.h"
+#include "utf16.h"
 #include "winfailure.h"
 #include "winpath.h"
-#include "wintext.h"
 
 #include <gtest/gtest.h>
 

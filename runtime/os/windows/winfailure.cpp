@@ -2,7 +2,7 @@
 
 #include "error.h"
 #include "file.h"
-#include "wintext.h"
+#include "utf16.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX

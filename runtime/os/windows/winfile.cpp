@@ -7,10 +7,10 @@
 // it; a look lets them do both.
 #include "error.h"
 #include "file.h"
+#include "utf16.h"
 #include "winfailure.h"
 #include "winfile.h"
 #include "winpath.h"
-#include "wintext.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX

@@ -1,4 +1,4 @@
-#include "wintext.h"
+#include "utf16.h"
 
 #include "error.h"
 
