@@ -5,8 +5,8 @@
 #include <cerrno>
 
 #ifdef _WIN32
+#include "utf16.h"
 #include "widepath.h"
-#include "wintext.h"
 #endif
 
 namespace quenlo::cli {
@@ -75,7 +75,7 @@ void addmatches(std::vector<Operand> &operands, const std::string &pattern, bool
                 return;
             std::string exact;
             try {
-                exact = toutf8(exactpath(*folder, entry.name));
+                exact = win::toutf8(exactpath(*folder, entry.name), win::LoneSurrogate::keep);
             } catch (const Error &error) {
                 operands.push_back({path, {}, 0, false, std::nullopt, std::make_unique<Error>(error.number(), path, error.reason())});
                 continue;

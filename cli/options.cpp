@@ -1,7 +1,7 @@
 #include "options.h"
 
-#include "fdoutput.h"
 #include "quotename.h"
+#include "writefailure.h"
 
 #include <optional>
 #include <ostream>

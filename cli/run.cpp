@@ -4,13 +4,13 @@
 #include "descriptors.h"
 #include "error.h"
 #include "errorline.h"
-#include "fdoutput.h"
 #include "fixheader.h"
 #include "fixprojectfile.h"
 #include "flushgroups.h"
 #include "interrupt.h"
 #include "operands.h"
 #include "quotename.h"
+#include "writefailure.h"
 
 #include <algorithm>
 #include <atomic>

@@ -11,9 +11,9 @@
 #include <sstream>
 
 #ifdef _WIN32
+#include "utf16.h"
 #include "winargs.h"
 #include "winconsole.h"
-#include "wintext.h"
 
 #include <windows.h>
 #endif
@@ -239,22 +239,24 @@ TEST(Run, shouldQuoteTheNameOfAFixedFileThatCouldFakeALine)
 #endif
 
 #ifdef _WIN32
+constexpr auto keep = quenlo::win::LoneSurrogate::keep;
+
 // Arguments arrive as UTF-16; a lone surrogate must not turn into U+FFFD,
 // which would name another file.
 TEST(WindowsArguments, shouldKeepEveryCodeUnitDistinctInUtf8)
 {
-    EXPECT_EQ(quenlo::toutf8(L"A.PRJ"), "A.PRJ");
-    EXPECT_EQ(quenlo::toutf8(L"caf\u00e9 \u65e5"), "caf\xc3\xa9 \xe6\x97\xa5");
+    EXPECT_EQ(quenlo::win::toutf8(L"A.PRJ", keep), "A.PRJ");
+    EXPECT_EQ(quenlo::win::toutf8(L"caf\u00e9 \u65e5", keep), "caf\xc3\xa9 \xe6\x97\xa5");
     const std::wstring pair{0xD83D, 0xDE00}, lone{L'a', 0xD800, L'b'}, reversed{0xDC00, 0xD800};
-    EXPECT_EQ(quenlo::toutf8(pair), "\xf0\x9f\x98\x80");
-    EXPECT_EQ(quenlo::toutf8(lone), "a\xed\xa0\x80" "b");
-    EXPECT_EQ(quenlo::toutf8(reversed), "\xed\xb0\x80\xed\xa0\x80");
+    EXPECT_EQ(quenlo::win::toutf8(pair, keep), "\xf0\x9f\x98\x80");
+    EXPECT_EQ(quenlo::win::toutf8(lone, keep), "a\xed\xa0\x80" "b");
+    EXPECT_EQ(quenlo::win::toutf8(reversed, keep), "\xed\xb0\x80\xed\xa0\x80");
 }
 
 TEST(WindowsArguments, shouldRefuseAndQuoteANameWithALoneSurrogate)
 {
     TempDir dir;
-    const auto name = quenlo::test::toutf8(dir.path()) + "/" + quenlo::toutf8(std::wstring{L'a', 0xD800});
+    const auto name = quenlo::test::toutf8(dir.path()) + "/" + quenlo::win::toutf8(std::wstring{L'a', 0xD800}, keep);
     std::ostringstream out, err;
 
     EXPECT_EQ(quenlo::cli::run(Options{false, {name}, false, 1}, out, err), 2);

@@ -5,10 +5,10 @@
 #include "error.h"
 #include "frmquenlo.h"
 #include "twips.h"
+#include "utf16.h"
 #include "win32dialogs.h"
 #include "win32form.h"
 #include "win32fonts.h"
-#include "win32text.h"
 
 #include "fakecontrols.h"
 #include "recordingfiles.h"
@@ -24,6 +24,8 @@
 
 using quenlo::test::TempDir;
 using namespace std::string_literals;
+
+constexpr auto refuse = quenlo::win::LoneSurrogate::refuse;
 
 namespace {
 
@@ -80,8 +82,8 @@ TEST(Win32Runtime, shouldConvertBetweenUtf8AndUtf16Exactly)
         {"\xf0\x9f\x98\x80.PRJ", L"\xd83d\xde00.PRJ"}, // beyond the BMP: a surrogate pair
     };
     for (const auto &c : cases) {
-        EXPECT_EQ(quenlo::widen(c.utf8), c.utf16) << c.utf8;
-        EXPECT_EQ(quenlo::narrow(c.utf16), c.utf8) << c.utf8;
+        EXPECT_EQ(quenlo::win::toutf16(c.utf8, refuse), c.utf16) << c.utf8;
+        EXPECT_EQ(quenlo::win::toutf8(c.utf16, refuse), c.utf8) << c.utf8;
     }
 }
 
@@ -95,13 +97,14 @@ TEST(Win32Runtime, shouldRefuseWhatCannotBeConvertedExactly)
         }
         return false;
     };
-    EXPECT_TRUE(refused([] { quenlo::narrow(std::wstring(L"A\xd800" L"B.PRJ"), "the name"); })); // lone high
-    EXPECT_TRUE(refused([] { quenlo::narrow(std::wstring(L"\xdc00.PRJ"), "the name"); }));       // lone low
-    EXPECT_TRUE(refused([] { quenlo::narrow(std::wstring(L"X\xd83d"), "the name"); }));          // cut short
-    EXPECT_TRUE(refused([] { quenlo::widen("\xff.PRJ", "the name"); }));
-    EXPECT_TRUE(refused([] { quenlo::widen("\xc3", "the name"); }));
-    EXPECT_TRUE(refused([] { quenlo::widen("\xed\xa0\x80", "the name"); })); // an encoded surrogate
-    EXPECT_EQ(quenlo::widenforshow("A\xff"), L"A\xfffd");
+    using quenlo::win::toutf8;
+    EXPECT_TRUE(refused([] { toutf8(std::wstring(L"A\xd800" L"B.PRJ"), refuse, "the name"); })); // lone high
+    EXPECT_TRUE(refused([] { toutf8(std::wstring(L"\xdc00.PRJ"), refuse, "the name"); }));       // lone low
+    EXPECT_TRUE(refused([] { toutf8(std::wstring(L"X\xd83d"), refuse, "the name"); }));          // cut short
+    EXPECT_TRUE(refused([] { quenlo::win::toutf16("\xff.PRJ", refuse, "the name"); }));
+    EXPECT_TRUE(refused([] { quenlo::win::toutf16("\xc3", refuse, "the name"); }));
+    EXPECT_TRUE(refused([] { quenlo::win::toutf16("\xed\xa0\x80", refuse, "the name"); })); // an encoded surrogate
+    EXPECT_EQ(quenlo::win::toutf16lossy("A\xff"), L"A\xfffd");
 }
 
 // Answers in the place of GetOpenFileNameW and CommDlgExtendedError, and
@@ -252,7 +255,7 @@ protected:
     {
         const char *exe = std::getenv("QUENLO_EXE");
         ASSERT_NE(exe, nullptr) << "QUENLO_EXE names quenlo.exe";
-        path = quenlo::widen(exe);
+        path = quenlo::win::toutf16(exe, refuse);
         module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
         ASSERT_NE(module, nullptr) << ::GetLastError();
     }

@@ -8,9 +8,9 @@
 
 #include "recordingfiles.h"
 #include "tempdir.h"
+#include "utf16.h"
 #include "winfailure.h"
 #include "winpath.h"
-#include "wintext.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +22,8 @@ using quenlo::test::readall;
 using quenlo::test::RecordingMessages;
 using quenlo::test::TempDir;
 using quenlo::test::toutf8;
+
+constexpr auto keep = quenlo::win::LoneSurrogate::keep;
 
 namespace {
 
@@ -155,7 +157,7 @@ TEST(WindowsFiles, shouldTakeVolumePathsAsFilePathsAndVolumesAsDevices)
         {L"\\\\?\\GLOBALROOT\\Device\\HarddiskVolume1\\a.PRJ", "a device name"},
     };
     for (const auto &c : cases)
-        EXPECT_STREQ(quenlo::win::devicekind(c.path), c.kind) << quenlo::toutf8(c.path);
+        EXPECT_STREQ(quenlo::win::devicekind(c.path), c.kind) << quenlo::win::toutf8(c.path, keep);
 }
 
 TEST(WindowsFiles, shouldFixAFileWithANameBeyondAscii)
@@ -235,7 +237,7 @@ TEST(WindowsFiles, shouldRefuseANamedPipeWithoutTakingTheServersOnlyInstance)
     PipeServer server(name);
     ASSERT_NE(server.pipe, INVALID_HANDLE_VALUE) << ::GetLastError();
 
-    const std::string utf8 = quenlo::toutf8(name);
+    const std::string utf8 = quenlo::win::toutf8(name, keep);
     const std::string raw = "\\\\?\\" + utf8.substr(4);
     for (const auto &path : {utf8, raw}) {
         for (const auto open : {quenlo::openforupdate, quenlo::openforreading}) {
@@ -255,7 +257,7 @@ TEST(WindowsFiles, shouldRefuseANameHoldingALoneSurrogateRatherThanFixAnotherFil
     TempDir dir;
     const auto other = dir.write("A\xef\xbf\xbd.PRJ", "/8203 other file"); // U+FFFD
     const std::wstring lone = (dir.path() / L"A\xD800.PRJ").wstring();
-    const std::string name = quenlo::toutf8(lone);
+    const std::string name = quenlo::win::toutf8(lone, keep);
 
     EXPECT_NE(name, other);
     EXPECT_EQ(openerror(name).number(), ERROR_NO_UNICODE_TRANSLATION);
@@ -285,9 +287,9 @@ TEST(WindowsFiles, shouldConvertNamesExactlyBothWays)
 {
     const std::wstring names[] = {L"plain.PRJ", L"\u00e4\u00f6\u00fc \u65e5\u672c.PRJ", L"\U0001F600.PRJ"};
     for (const auto &name : names)
-        EXPECT_EQ(quenlo::toutf16(quenlo::toutf8(name)), name);
-    EXPECT_THROW(quenlo::toutf16("\xff.PRJ"), quenlo::Error);
-    EXPECT_THROW(quenlo::toutf16(quenlo::toutf8(L"\xDC00.PRJ")), quenlo::Error);
+        EXPECT_EQ(quenlo::win::toutf16(quenlo::win::toutf8(name, keep), keep), name);
+    EXPECT_THROW(quenlo::win::toutf16("\xff.PRJ", keep), quenlo::Error);
+    EXPECT_THROW(quenlo::win::toutf16(quenlo::win::toutf8(L"\xDC00.PRJ", keep), keep), quenlo::Error);
 }
 
 // Another program's byte-range lock over the header, which Windows enforces

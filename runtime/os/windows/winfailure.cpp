@@ -2,7 +2,7 @@
 
 #include "error.h"
 #include "file.h"
-#include "wintext.h"
+#include "utf16.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -17,7 +17,9 @@ std::string systemmessage(unsigned long code)
     const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
                                               | FORMAT_MESSAGE_IGNORE_INSERTS,
                                           nullptr, code, 0, reinterpret_cast<wchar_t *>(&buffer), 0, nullptr);
-    std::string text = length > 0 ? toutf8(std::wstring_view(buffer, length)) : "Error " + std::to_string(code) + ".";
+    // Under keep the conversion never fails, here on an error's way.
+    std::string text = length > 0 ? toutf8(std::wstring_view(buffer, length), LoneSurrogate::keep)
+                                  : "Error " + std::to_string(code) + ".";
     ::LocalFree(buffer);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
         text.pop_back();

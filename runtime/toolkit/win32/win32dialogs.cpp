@@ -1,7 +1,7 @@
 #include "win32dialogs.h"
 
 #include "error.h"
-#include "win32text.h"
+#include "utf16.h"
 
 #include <cstdio>
 
@@ -11,12 +11,12 @@ std::wstring win32filter(const std::vector<FileFilter> &filters)
 {
     std::wstring result;
     for (const auto &filter : filters) {
-        result += widen(filter.description, "the dialog's filter");
+        result += win::toutf16(filter.description, win::LoneSurrogate::refuse, "the dialog's filter");
         result += L'\0';
         for (std::size_t i = 0; i < filter.patterns.size(); ++i) {
             if (i > 0)
                 result += L';';
-            result += widen(filter.patterns[i], "the dialog's filter");
+            result += win::toutf16(filter.patterns[i], win::LoneSurrogate::refuse, "the dialog's filter");
         }
         result += L'\0';
     }
@@ -37,10 +37,10 @@ std::string hex(DWORD code)
 
 std::optional<std::string> Win32FileDialogs::getopenfilename(const OpenRequest &request)
 {
-    const std::wstring title = widen(request.title, "the dialog's title");
+    const std::wstring title = win::toutf16(request.title, win::LoneSurrogate::refuse, "the dialog's title");
     const std::wstring filter = win32filter(request.filters);
     std::wstring name(kFileNameCapacity, L'\0');
-    const std::wstring start = widen(request.fileName, "the dialog's file name");
+    const std::wstring start = win::toutf16(request.fileName, win::LoneSurrogate::refuse, "the dialog's file name");
     if (start.size() < name.size())
         start.copy(name.data(), start.size());
 
@@ -61,7 +61,7 @@ std::optional<std::string> Win32FileDialogs::getopenfilename(const OpenRequest &
         throw Error(static_cast<int>(code), {}, "the Open dialog could not be shown (error " + hex(code) + ")");
     }
     name.resize(name.find(L'\0'));
-    return narrow(name, "the chosen file name");
+    return win::toutf8(name, win::LoneSurrogate::refuse, "the chosen file name");
 }
 
 } // namespace quenlo

@@ -7,10 +7,10 @@
 // it; a look lets them do both.
 #include "error.h"
 #include "file.h"
+#include "utf16.h"
 #include "winfailure.h"
 #include "winfile.h"
 #include "winpath.h"
-#include "wintext.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -242,7 +242,7 @@ HANDLE reopen(HANDLE looked, const std::wstring &wide, DWORD access, DWORD share
 // dot or a space loses them), in the \\?\ form.
 std::wstring fullname(const std::string &path)
 {
-    const std::wstring wide = toutf16(path);
+    const std::wstring wide = win::toutf16(path, win::LoneSurrogate::keep);
     if (wide.empty())
         fail(ERROR_FILE_NOT_FOUND, path, "cannot open");
     return win::longform(win::fullpath(wide, path));

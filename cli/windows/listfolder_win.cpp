@@ -6,10 +6,10 @@
 // exactly as listed, through the \\?\ form, so that a name ending in a dot or
 // a space leads to that very entry, never to its namesake without them.
 #include "folderwalk.h"
+#include "utf16.h"
 #include "widepath.h"
 #include "winfailure.h"
 #include "winfile.h"
-#include "wintext.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -59,7 +59,7 @@ std::wstring exactpath(const Folder &folder, const std::string &name)
     std::wstring path = exactfolder(folder);
     if (path.back() != L'\\')
         path += L'\\';
-    return path + toutf16(name);
+    return path + win::toutf16(name, win::LoneSurrogate::keep);
 }
 
 struct Folders::State {
@@ -176,7 +176,8 @@ std::vector<FolderEntry> listfolder(const HeldFolder &held)
     do {
         const std::wstring name = data.cFileName;
         if (name != L"." && name != L"..")
-            entries.push_back({toutf8(name), entrykind(data.dwFileAttributes, data.dwReserved0)});
+            entries.push_back(
+                {win::toutf8(name, win::LoneSurrogate::keep), entrykind(data.dwFileAttributes, data.dwReserved0)});
     } while (::FindNextFileW(search, &data));
     const DWORD code = ::GetLastError();
     ::FindClose(search);

@@ -1,19 +1,7 @@
 #include "fdoutput.h"
 
-#ifdef _WIN32
-
-namespace quenlo::cli {
-
-std::string writefailure(const std::ostream &)
-{
-    return {};
-}
-
-} // namespace quenlo::cli
-
-#else
-
 #include "interrupt.h"
+#include "writefailure.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -130,5 +118,3 @@ std::string writefailure(const std::ostream &stream)
 }
 
 } // namespace quenlo::cli
-
-#endif

@@ -1,8 +1,8 @@
 #include "widepath.h"
 
 #include "error.h"
+#include "utf16.h"
 #include "winpath.h"
-#include "wintext.h"
 
 #include <algorithm>
 #include <string_view>
@@ -11,7 +11,7 @@ namespace quenlo::cli {
 
 std::wstring widepath(const std::string &path)
 {
-    return win::longform(win::fullpath(toutf16(path), path));
+    return win::longform(win::fullpath(win::toutf16(path, win::LoneSurrogate::keep), path));
 }
 
 std::string asworkedon(const std::string &typed)
@@ -29,7 +29,8 @@ std::string asworkedon(const std::string &typed)
     if (!renamed)
         return typed;
     try {
-        return toutf8(win::fullpath(toutf16(typed), typed));
+        const std::wstring full = win::fullpath(win::toutf16(typed, win::LoneSurrogate::keep), typed);
+        return win::toutf8(full, win::LoneSurrogate::keep);
     } catch (const Error &) {
         return typed; // refused by name when opened
     }

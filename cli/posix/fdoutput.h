@@ -11,7 +11,8 @@ namespace quenlo::cli {
 // reads, a stopped terminal. It waits for room in turns of a tenth of a
 // second, and once an interrupt has come (see interrupt.h) for at most one
 // more second, after which the stream fails, so that Ctrl-C always ends
-// the run. A failed write fails the stream, and error() tells why.
+// the run. A failed write fails the stream, and error() tells why
+// (writefailure(), writefailure.h, in words).
 class FdBuffer final : public std::streambuf {
 public:
     explicit FdBuffer(int fd);
@@ -47,9 +48,5 @@ public:
 private:
     FdBuffer buffer_;
 };
-
-// Why writing to `stream` failed, in words ("No space left on device"),
-// where the stream knows; empty otherwise.
-std::string writefailure(const std::ostream &stream);
 
 } // namespace quenlo::cli

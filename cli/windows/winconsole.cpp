@@ -1,5 +1,8 @@
 #include "winconsole.h"
 
+#include "utf16.h"
+#include "writefailure.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -21,17 +24,6 @@ std::size_t wholecharacters(std::string_view text)
     const auto lead = static_cast<unsigned char>(text[text.size() - 1 - back]);
     const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
     return length > back + 1 ? text.size() - 1 - back : text.size();
-}
-
-std::wstring widen(std::string_view text)
-{
-    if (text.empty())
-        return {};
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
-    if (size > 0)
-        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-    return wide;
 }
 
 // How much text one WriteConsoleW is given at most.
@@ -87,7 +79,7 @@ std::streamsize WideConsoleBuffer::xsputn(const char *text, std::streamsize coun
 int WideConsoleBuffer::sync()
 {
     const std::size_t whole = wholecharacters(pending_);
-    const bool written = write_(widen(std::string_view(pending_).substr(0, whole)));
+    const bool written = write_(win::toutf16lossy(std::string_view(pending_).substr(0, whole)));
     pending_.erase(0, whole);
     return written ? 0 : -1;
 }
@@ -114,6 +106,13 @@ std::unique_ptr<std::ostream> consolestream(unsigned long handle)
         WideConsoleBuffer buffer_;
     };
     return std::make_unique<ConsoleStream>(console);
+}
+
+// Neither the console's streams nor std::cout onto a file or pipe keep the
+// reason a write failed.
+std::string writefailure(const std::ostream &)
+{
+    return {};
 }
 
 } // namespace quenlo::cli

@@ -3,10 +3,10 @@
 #include "error.h"
 #include "report.h"
 #include "twips.h"
+#include "utf16.h"
 #include "win32controls.h"
 #include "win32dialogs.h"
 #include "win32messageboxes.h"
-#include "win32text.h"
 
 #include <commctrl.h>
 
@@ -86,7 +86,8 @@ std::vector<std::size_t> creationorder(const FormDescription &form)
 Win32Form::Win32Form(const FormDescription &description)
     : description_(description)
 {
-    if (!create(kClassName, widen(description.caption, "the window's caption").c_str(), kStyle, kExStyle))
+    const std::wstring caption = win::toutf16(description.caption, win::LoneSurrogate::refuse, "the window's caption");
+    if (!create(kClassName, caption.c_str(), kStyle, kExStyle))
         failed("cannot create the window");
     messages_ = std::make_unique<Win32MessageBoxes>(window());
     dialogs_ = std::make_unique<Win32FileDialogs>(window());
@@ -110,8 +111,9 @@ void Win32Form::build()
         const auto &control = description_.controls[i];
         const auto kind = childclass(control);
         const int id = kFirstId + static_cast<int>(i);
+        const std::wstring text = win::toutf16(control.text, win::LoneSurrogate::refuse, "a control's text");
         const HWND child = ::CreateWindowExW(
-            kind.exstyle, kind.name, widen(control.text, "a control's text").c_str(),
+            kind.exstyle, kind.name, text.c_str(),
             WS_CHILD | WS_VISIBLE | kind.style | (control.enabled ? 0 : WS_DISABLED), 0, 0, 0, 0, window(),
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
         if (!child)
@@ -138,8 +140,9 @@ void Win32Form::layout(int dpi, POINT topleft)
         if (control.font || control.kind == ControlKind::TextBox)
             continue;
         const bool button = control.kind == ControlKind::CommandButton;
-        boxes.push_back({widen(control.text, "a control's text"), pixels(control.width, dpi), pixels(control.height, dpi),
-                         control.wrap, button ? padding : 0, button});
+        boxes.push_back({win::toutf16(control.text, win::LoneSurrogate::refuse, "a control's text"),
+                         pixels(control.width, dpi), pixels(control.height, dpi), control.wrap, button ? padding : 0,
+                         button});
     }
     const HDC dc = ::GetDC(window());
     windowfont_ = fittingfont(dc, face_, kWindowPoints, dpi, boxes);
@@ -150,7 +153,8 @@ void Win32Form::layout(int dpi, POINT topleft)
         if (control.kind != ControlKind::Label || !control.wrap || control.font)
             continue;
         const int width = pixels(control.width, dpi);
-        const auto lines = wrapwords(dc, widen(control.text, "a control's text"), width - width / 20, DT_NOPREFIX);
+        const std::wstring text = win::toutf16(control.text, win::LoneSurrogate::refuse, "a control's text");
+        const auto lines = wrapwords(dc, text, width - width / 20, DT_NOPREFIX);
         if (!lines)
             continue;
         std::wstring shown;
@@ -166,8 +170,8 @@ void Win32Form::layout(int dpi, POINT topleft)
         const auto &control = *built.description;
         HFONT font = windowfont_.get();
         if (control.font) {
-            ownfonts_.push_back(makefont(faceatdpi(widen(control.font->face, "a font's name"), dpi),
-                                         control.font->points, control.font->bold, dpi));
+            const std::wstring face = win::toutf16(control.font->face, win::LoneSurrogate::refuse, "a font's name");
+            ownfonts_.push_back(makefont(faceatdpi(face, dpi), control.font->points, control.font->bold, dpi));
             font = ownfonts_.back().get();
         }
         const auto box = pixels(control.left, control.top, control.width, control.height, dpi);

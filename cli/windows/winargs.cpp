@@ -1,6 +1,6 @@
 #include "winargs.h"
 
-#include "wintext.h"
+#include "utf16.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -15,7 +15,7 @@ std::vector<std::string> utf8arguments()
     // Exact: a name that UTF-8 cannot carry stays one that the file services
     // refuse, never another file's name.
     for (int i = 1; wide && i < count; ++i)
-        result.push_back(toutf8(wide[i]));
+        result.push_back(win::toutf8(wide[i], win::LoneSurrogate::keep));
     ::LocalFree(wide);
     return result;
 }

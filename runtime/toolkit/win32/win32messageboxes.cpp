@@ -1,6 +1,6 @@
 #include "win32messageboxes.h"
 
-#include "win32text.h"
+#include "utf16.h"
 
 namespace quenlo {
 
@@ -8,7 +8,7 @@ namespace {
 
 void messagebox(HWND owner, std::string_view text, std::string_view title, UINT icon)
 {
-    ::MessageBoxW(owner, widenforshow(text).c_str(), widenforshow(title).c_str(), MB_OK | icon);
+    ::MessageBoxW(owner, win::toutf16lossy(text).c_str(), win::toutf16lossy(title).c_str(), MB_OK | icon);
 }
 
 } // namespace

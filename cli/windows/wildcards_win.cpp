@@ -3,10 +3,10 @@
 // and each long name matched here: the file system's own matching also
 // takes the 8.3 short names.
 #include "error.h"
+#include "utf16.h"
 #include "widepath.h"
 #include "wildcards.h"
 #include "winfailure.h"
-#include "wintext.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -49,15 +49,12 @@ std::vector<Step> steps(std::wstring_view pattern)
     return steps;
 }
 
-// A listed name for matching. One holding a lone surrogate, which toutf16()
-// refuses, is matched with U+FFFD in its place, and refused by name when
-// opened.
+// A listed name for matching. One holding a lone surrogate, which
+// win::toutf16() refuses, is matched with U+FFFD in its place, and refused
+// by name when opened.
 std::wstring formatching(const std::string &name)
 {
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(std::max(size, 0)), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, name.data(), static_cast<int>(name.size()), wide.data(), size);
-    return wide;
+    return win::toutf16lossy(name);
 }
 
 bool sameletter(wchar_t a, wchar_t b)
@@ -112,7 +109,7 @@ Matches expandwildcard(Folders &folders, const std::string &pattern)
     const std::string folder = asworkedon(pattern.substr(0, last));
     Matches matches{std::make_shared<const Folder>(nullptr, folder, folder), {}};
     try {
-        const std::wstring wanted = toutf16(pattern.substr(last));
+        const std::wstring wanted = win::toutf16(pattern.substr(last), win::LoneSurrogate::keep);
         for (auto &entry : listfolder(folders.hold(*matches.folder)))
             if (matchesname(formatching(entry.name), wanted))
                 matches.entries.push_back(std::move(entry));
