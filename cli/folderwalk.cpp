@@ -48,6 +48,18 @@ struct Level {
 
 } // namespace
 
+HeldFolder Folders::hold(const Folder &folder)
+{
+    std::lock_guard lock(mutex_);
+    return HeldFolder(*this, folder, acquire(folder));
+}
+
+void Folders::letgo(const Folder &folder)
+{
+    std::lock_guard lock(mutex_);
+    release(folder);
+}
+
 void walkfolder(Folders &folders, const std::string &top, const std::function<void(WalkedFile)> &file,
                 const std::function<void(const Error &)> &unreadable, const std::function<bool()> &stopped)
 {

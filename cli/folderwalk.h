@@ -7,6 +7,7 @@
 #include <functional>
 #include <list>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -106,7 +107,8 @@ private:
     void release(const Folder &folder);
     void makeroom();
 
-    struct State;
+    std::mutex mutex_;
+    struct State; // the system's own
     std::unique_ptr<State> state_;
 };
 

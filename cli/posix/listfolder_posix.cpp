@@ -12,7 +12,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <list>
-#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,7 +45,6 @@ int openfolder(int parent, const char *name, int flags)
 } // namespace
 
 struct Folders::State {
-    std::mutex mutex;
     std::size_t most;
     std::size_t open = 0;
     std::list<std::shared_ptr<const Folder>> idle; // open and held by nobody, least recently used first
@@ -62,18 +60,6 @@ Folders::~Folders()
 {
     for (const auto &folder : state_->idle)
         ::close(std::exchange(folder->fd_, -1));
-}
-
-HeldFolder Folders::hold(const Folder &folder)
-{
-    std::lock_guard lock(state_->mutex);
-    return HeldFolder(*this, folder, acquire(folder));
-}
-
-void Folders::letgo(const Folder &folder)
-{
-    std::lock_guard lock(state_->mutex);
-    release(folder);
 }
 
 // With the lock held. A folder whose descriptor was closed is opened again

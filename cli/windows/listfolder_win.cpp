@@ -16,7 +16,6 @@
 #endif
 #include <windows.h>
 
-#include <mutex>
 #include <unordered_map>
 
 namespace quenlo::cli {
@@ -63,7 +62,6 @@ std::wstring exactpath(const Folder &folder, const std::string &name)
 }
 
 struct Folders::State {
-    std::mutex mutex;
     std::unordered_map<const Folder *, HANDLE> open;
 };
 
@@ -76,18 +74,6 @@ Folders::~Folders()
 {
     for (const auto &[folder, handle] : state_->open)
         ::CloseHandle(handle);
-}
-
-HeldFolder Folders::hold(const Folder &folder)
-{
-    std::lock_guard lock(state_->mutex);
-    return HeldFolder(*this, folder, acquire(folder));
-}
-
-void Folders::letgo(const Folder &folder)
-{
-    std::lock_guard lock(state_->mutex);
-    release(folder);
 }
 
 // With the lock held.
