@@ -186,7 +186,9 @@ TEST(ExitGuardDeathTest, shouldEndOnlyOnceTheWriteUnderWayIsWhole)
             std::thread writer([] {
                 const quenlo::ExitGuard whole;
                 std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                // Ending at once flushes no stream: say it before the guard goes.
                 std::fputs("header written\n", stderr);
+                std::fflush(stderr);
             });
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
             quenlo::endnow(42);
