@@ -134,23 +134,19 @@ BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &
             const auto name = operand.name();
             gate.enter(item, held ? fileidentity(*held, name, operand.link) : operand.identity);
             entered = true;
-            try {
-                ProjectHeader prjheader{};
-                if (held) {
-                    FilesInFolder files(*held, name, operand.link);
-                    report = fix(operand.path, files, prjheader);
-                } else {
-                    report = fix(operand.path, *settings.files, prjheader);
-                }
-            } catch (const std::exception &error) {
-                report = failedreport(error);
+            ProjectHeader prjheader{};
+            if (held) {
+                FilesInFolder files(*held, name, operand.link);
+                report = fix(operand.path, files, prjheader);
+            } else {
+                report = fix(operand.path, *settings.files, prjheader);
             }
         } catch (const std::exception &error) {
-            if (!entered)
-                gate.enter(item, std::nullopt);
-            entered = true;
             report = failedreport(error);
         }
+        // Every item enters the gate, or the later ones wait for it forever.
+        if (!entered)
+            gate.enter(item, std::nullopt);
         gate.leave(item);
         if (report.unflushed) {
             groups->add(item, std::move(report));

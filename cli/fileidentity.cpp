@@ -16,10 +16,11 @@ namespace quenlo::cli {
 
 namespace {
 
-std::optional<FileIdentity> identityof(const std::wstring &wide)
+// The file `wide` names, following links, looked at with no access asked
+// for: the attributes can be read even from a file that another program
+// holds open without sharing. Folders need the backup flag.
+std::optional<BY_HANDLE_FILE_INFORMATION> lookat(const std::wstring &wide)
 {
-    // No access asked for: the attributes can be read even from a file that
-    // another program holds open without sharing. Folders need the backup flag.
     const HANDLE handle = ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
@@ -29,46 +30,50 @@ std::optional<FileIdentity> identityof(const std::wstring &wide)
     ::CloseHandle(handle);
     if (!known)
         return std::nullopt;
-    return FileIdentity{info.dwVolumeSerialNumber,
-                        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    return info;
+}
+
+FileIdentity identityof(const BY_HANDLE_FILE_INFORMATION &info)
+{
+    return {info.dwVolumeSerialNumber, (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
 } // namespace
 
-std::optional<FileIdentity> fileidentity(const std::string &path)
-{
-    try {
-        return identityof(widepath(path));
-    } catch (const Error &) {
-        return std::nullopt;
-    }
-}
-
 NameLook lookatname(const std::string &path)
 {
-    if (isfolder(path))
+    std::optional<BY_HANDLE_FILE_INFORMATION> info;
+    try {
+        info = lookat(widepath(path));
+    } catch (const Error &) {
+    }
+    if (!info)
+        return {};
+    if (info->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         return {true, std::nullopt};
-    return {false, fileidentity(path)};
+    return {false, identityof(*info)};
 }
 
 std::optional<FileIdentity> fileidentity(const HeldFolder &folder, const std::string &name, bool)
 {
     try {
-        return identityof(exactpath(folder.folder(), name));
+        if (const auto info = lookat(exactpath(folder.folder(), name)))
+            return identityof(*info);
     } catch (const Error &) {
-        return std::nullopt;
     }
+    return std::nullopt;
 }
 
 #else
 
-std::optional<FileIdentity> fileidentity(const std::string &path)
+namespace {
+
+FileIdentity identityof(const struct stat &info)
 {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) < 0)
-        return std::nullopt;
-    return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 }
+
+} // namespace
 
 NameLook lookatname(const std::string &path)
 {
@@ -77,7 +82,7 @@ NameLook lookatname(const std::string &path)
         return {};
     if (S_ISDIR(info.st_mode))
         return {true, std::nullopt};
-    return {false, FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)}};
+    return {false, identityof(info)};
 }
 
 std::optional<FileIdentity> fileidentity(const HeldFolder &folder, const std::string &name, bool link)
@@ -85,7 +90,7 @@ std::optional<FileIdentity> fileidentity(const HeldFolder &folder, const std::st
     struct stat info {};
     if (::fstatat(folder.fd(), name.c_str(), &info, link ? 0 : AT_SYMLINK_NOFOLLOW) < 0)
         return std::nullopt;
-    return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+    return identityof(info);
 }
 
 #endif

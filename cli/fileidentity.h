@@ -17,13 +17,10 @@ struct FileIdentity {
     auto operator<=>(const FileIdentity &) const = default;
 };
 
-// The identity of the file that `path` names, following symbolic links, or
-// nothing when the path names no file that can be looked at (the fix itself
-// then reports why).
-std::optional<FileIdentity> fileidentity(const std::string &path);
-
 // What one look at a name from the command line tells: whether it is a
-// folder (following links) and, if not, the identity of its file.
+// folder (following links) and, if not, the identity of its file; nothing
+// of either when it names no file that can be looked at (the fix itself
+// then reports why).
 struct NameLook {
     bool folder = false;
     std::optional<FileIdentity> identity;

@@ -80,9 +80,7 @@ void walkfolder(Folders &folders, std::shared_ptr<const Folder> top, const std::
             std::sort(entries.begin(), entries.end(), [](const auto &a, const auto &b) { return a.name < b.name; });
             levels.push_back({std::move(folder), std::move(entries)});
         } catch (const Error &error) {
-            unreadable(error.reason().starts_with(kUnreadableFolder)
-                           ? error
-                           : Error(error.number(), error.subject(), std::string(kUnreadableFolder) + error.reason()));
+            unreadable(Error(error.number(), error.subject(), std::string(kUnreadableFolder) + error.reason()));
         }
     };
     if (stopped())

@@ -153,12 +153,9 @@ struct WalkedFile {
 };
 
 // The entries of the folder held, without "." and "..", in no particular
-// order. Throws quenlo::Error naming the folder and the reason when it
-// cannot be read.
+// order. Throws quenlo::Error naming the folder and the bare reason
+// ("Permission denied") when it cannot be read, as Folders::hold() does.
 std::vector<FolderEntry> listfolder(const HeldFolder &folder);
-
-// Whether `path` names a folder, following symbolic links.
-bool isfolder(const std::string &path);
 
 // Whether the entry `name` of the folder held is a folder, following links.
 bool isfolderin(const HeldFolder &folder, const std::string &name);

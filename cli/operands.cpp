@@ -13,16 +13,28 @@ namespace quenlo::cli {
 
 namespace {
 
+// A name known to fail before any work.
+Operand failing(std::string path, const Error &error)
+{
+    return {std::move(path), {}, 0, false, std::nullopt, std::make_unique<Error>(error)};
+}
+
+// `name`, as listed in `folder`, shown as `path`.
+Operand listed(std::string path, std::shared_ptr<const Folder> folder, std::size_t name, bool link)
+{
+    const auto nameat = static_cast<std::uint32_t>(path.size() - name);
+    return {std::move(path), std::move(folder), nameat, link, std::nullopt, nullptr};
+}
+
 void walk(std::vector<Operand> &operands, std::shared_ptr<const Folder> top, Folders &folders,
           const std::function<bool()> &stopped)
 {
     walkfolder(
         folders, std::move(top),
         [&](WalkedFile file) {
-            const auto nameat = static_cast<std::uint32_t>(file.path.size() - file.name.size());
-            operands.push_back({std::move(file.path), std::move(file.folder), nameat, file.link, std::nullopt, nullptr});
+            operands.push_back(listed(std::move(file.path), std::move(file.folder), file.name.size(), file.link));
         },
-        [&](const Error &error) { operands.push_back({error.subject(), {}, 0, false, std::nullopt, std::make_unique<Error>(error)}); },
+        [&](const Error &error) { operands.push_back(failing(error.subject(), error)); },
         stopped);
 }
 
@@ -39,9 +51,8 @@ void add(std::vector<Operand> &operands, std::string name, bool recursive, Folde
             return;
         }
         // Refused before anything is opened, saying how to walk it.
-        auto problem = std::make_unique<Error>(EISDIR, name, "is a " + std::string(kFolderWord)
-                                                                 + " (use -r to fix the files in it)");
-        operands.push_back({std::move(name), {}, 0, false, std::nullopt, std::move(problem)});
+        const Error problem(EISDIR, name, "is a " + std::string(kFolderWord) + " (use -r to fix the files in it)");
+        operands.push_back(failing(std::move(name), problem));
         return;
     }
     operands.push_back({std::move(name), {}, 0, false, look.identity, nullptr});
@@ -57,7 +68,7 @@ void addmatches(std::vector<Operand> &operands, const std::string &pattern, bool
     try {
         matches = expandwildcard(folders, pattern);
     } catch (const Error &error) {
-        operands.push_back({pattern, {}, 0, false, std::nullopt, std::make_unique<Error>(error)});
+        operands.push_back(failing(pattern, error));
         return;
     }
     const auto &folder = matches.folder;
@@ -77,14 +88,13 @@ void addmatches(std::vector<Operand> &operands, const std::string &pattern, bool
             try {
                 exact = win::toutf8(exactpath(*folder, entry.name), win::LoneSurrogate::keep);
             } catch (const Error &error) {
-                operands.push_back({path, {}, 0, false, std::nullopt, std::make_unique<Error>(error.number(), path, error.reason())});
+                operands.push_back(failing(path, Error(error.number(), path, error.reason())));
                 continue;
             }
             walk(operands, std::make_shared<const Folder>(nullptr, std::move(exact), std::move(path)), folders, stopped);
             continue;
         }
-        const auto nameat = static_cast<std::uint32_t>(path.size() - entry.name.size());
-        operands.push_back({std::move(path), folder, nameat, entry.kind == FolderEntry::Link, std::nullopt, nullptr});
+        operands.push_back(listed(std::move(path), folder, entry.name.size(), entry.kind == FolderEntry::Link));
     }
 }
 #endif

@@ -21,7 +21,7 @@ namespace {
 
 [[noreturn]] void unreadable(int number, const std::string &path)
 {
-    throw Error(number, path, std::string(kUnreadableFolder) + std::strerror(number));
+    throw Error(number, path, std::strerror(number));
 }
 
 FolderEntry::Kind kindof(mode_t mode)
@@ -168,12 +168,6 @@ std::vector<FolderEntry> listfolder(const HeldFolder &held)
         }
         entries.push_back({name, kind});
     }
-}
-
-bool isfolder(const std::string &path)
-{
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 bool isfolderin(const HeldFolder &folder, const std::string &name)

@@ -30,7 +30,7 @@ std::string shown(const Folder &folder)
 
 [[noreturn]] void unreadable(DWORD code, const Folder &folder)
 {
-    throw Error(static_cast<int>(code), shown(folder), std::string(kUnreadableFolder) + win::systemmessage(code));
+    throw Error(static_cast<int>(code), shown(folder), win::systemmessage(code));
 }
 
 // The folder's path as the system takes it as it stands. A folder named by
@@ -170,18 +170,6 @@ std::vector<FolderEntry> listfolder(const HeldFolder &held)
     if (code != ERROR_NO_MORE_FILES)
         unreadable(code, held.folder());
     return entries;
-}
-
-bool isfolder(const std::string &path)
-{
-    std::wstring wide;
-    try {
-        wide = widepath(path);
-    } catch (const Error &) {
-        return false;
-    }
-    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool isfolderin(const HeldFolder &folder, const std::string &name)

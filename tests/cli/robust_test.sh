@@ -74,18 +74,21 @@ dry-run-against-real)
     lock() { python3 -c 'import fcntl, struct, sys, time
 f = open(sys.argv[2], "r+")
 kind = sys.argv[1]
-if kind == "flock": fcntl.flock(f, fcntl.LOCK_SH)
+if kind == "flock": fcntl.flock(f, fcntl.LOCK_EX)
 elif kind == "posix": fcntl.lockf(f, fcntl.LOCK_SH, 5, 2)
 else: fcntl.fcntl(f, fcntl.F_OFD_SETLK, struct.pack("hhqqixxxx", fcntl.F_RDLCK, 0, 0, 0, 0))
 print("locked", flush=True); time.sleep(60)' "$@" & }
-    for row in plain:0 many:0 flock:2 posix:2 ofd:2 append-only:2 immutable:2 mode-444:2 read-only-mount:2 \
-               fixed-on-read-only:0 other-on-read-only:1; do
+    for row in plain:0 many:0 flock:2 posix:2 ofd:2 fixed-flock:0 append-only:2 immutable:2 mode-444:2 \
+               read-only-mount:2 fixed-on-read-only:0 other-on-read-only:1; do
         condition=${row%:*}
         rm -rf d && mkdir d && project d/A.PRJ
         runner=() holder=
         case $condition in
         many) makemany d 300 ;;
-        flock | posix | ofd) lock "$condition" d/A.PRJ >locked.txt; holder=$!; until [ -s locked.txt ]; do sleep 0.05; done ;;
+        flock | posix | ofd | fixed-flock)
+            # A file that needs no write is no failure for another's lock.
+            [ "$condition" = fixed-flock ] && printf 'MIRD/8202\n' >d/A.PRJ
+            lock "${condition#fixed-}" d/A.PRJ >locked.txt; holder=$!; until [ -s locked.txt ]; do sleep 0.05; done ;;
         append-only | immutable) root || continue; chattr "+${condition:0:1}" d/A.PRJ || continue ;;
         mode-444) root || continue; chmod 444 d/A.PRJ; runner=("${as[@]}") ;;
         *-on-read-only | read-only-mount)
