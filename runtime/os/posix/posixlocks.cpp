@@ -8,10 +8,13 @@
 
 #include "file.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <thread>
 
 namespace quenlo::posix {
 
@@ -52,16 +55,53 @@ int takeofd(int fd, short type)
     do
         rc = ::fcntl(fd, F_OFD_SETLK, &lock);
     while (rc < 0 && errno == EINTR);
-    return rc < 0 ? errno : 0;
+    // A lock held by another is told by either number.
+    return rc < 0 ? (errno == EACCES ? EAGAIN : errno) : 0;
+}
+
+// Whether another program holds an OFD or POSIX lock that keeps out our
+// write lock: 0, or EWOULDBLOCK.
+int probeofd(int fd)
+{
+    auto probe = wholefile(F_WRLCK);
+    if (::fcntl(fd, F_OFD_GETLK, &probe) < 0)
+        return errno;
+    return probe.l_type != F_UNLCK ? EWOULDBLOCK : 0;
+}
+
+// flock has no test of its own, and the kernel's list of locks is no
+// snapshot: the exclusive lock is tried, and turned back into a shared one
+// at once. 0, or why not.
+int probeflock(int fd)
+{
+    const int number = takeflock(fd, LOCK_EX);
+    if (number == 0)
+        takeflock(fd, LOCK_SH);
+    return number;
 }
 
 } // namespace
 
+int whilelocked(const std::function<int()> &attempt)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + kLockWait;
+    auto pause = std::chrono::milliseconds(1);
+    for (;;) {
+        const int number = attempt();
+        if ((number != EWOULDBLOCK && number != EAGAIN) || Clock::now() >= deadline)
+            return number;
+        // sleep_for goes on after a signal: Ctrl-C is noted meanwhile.
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds(50));
+    }
+}
+
 void lockexclusive(int fd, const std::string &path)
 {
-    if (const int number = takeflock(fd, LOCK_EX))
+    if (const int number = whilelocked([&] { return takeflock(fd, LOCK_EX); }))
         throw lockfailure(number, path);
-    if (const int number = takeofd(fd, F_WRLCK))
+    if (const int number = whilelocked([&] { return takeofd(fd, F_WRLCK); }))
         throw lockfailure(number, path);
 }
 
@@ -77,26 +117,19 @@ std::optional<Error> lockshared(int fd, const std::string &path)
 std::optional<Error> lockedbyanother(int fd, const std::string &path)
 {
     // Any POSIX or OFD lock, read or write, of another owner would keep our
-    // write lock out; the test places nothing.
-    auto probe = wholefile(F_WRLCK);
-    if (::fcntl(fd, F_OFD_GETLK, &probe) < 0)
-        return lockfailure(errno, path);
-    if (probe.l_type != F_UNLCK)
-        return Error(EWOULDBLOCK, path, kLockedByAnother);
-    return std::nullopt;
+    // write lock out; the test places nothing. The real run waits a moment
+    // for a lock, and so does the test.
+    const int number = whilelocked([&] { return probeofd(fd); });
+    if (number == 0)
+        return std::nullopt;
+    return number == EWOULDBLOCK ? Error(number, path, kLockedByAnother) : lockfailure(number, path);
 }
 
 std::optional<Error> flockedbyanother(int fd, const std::string &path)
 {
-    // flock has no test of its own, and the kernel's list of locks is no
-    // snapshot: the exclusive lock is tried, and dropped again at once. Where
-    // flock needs write access for it (NFS, where it is a POSIX lock), the
-    // test of lockedbyanother() sees such locks instead.
-    const int number = takeflock(fd, LOCK_EX);
-    if (number == 0) {
-        takeflock(fd, LOCK_SH);
-        return std::nullopt;
-    }
+    // Where flock needs write access for the test (NFS, where it is a POSIX
+    // lock), the test of lockedbyanother() sees such locks instead.
+    const int number = whilelocked([&] { return probeflock(fd); });
     if (number == EWOULDBLOCK)
         return Error(number, path, kLockedByAnother);
     return std::nullopt;
