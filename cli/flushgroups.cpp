@@ -13,7 +13,7 @@ FlushGroups::FlushGroups(Limits limits, Settled settled)
 
 void FlushGroups::add(std::size_t item, Report report)
 {
-    const auto filesystem = report.unflushed->sharedflush().value_or(0);
+    const auto filesystem = report.unflushed->sharedflush().value_or(FileSystemKey{});
     std::vector<Members> due;
     {
         std::unique_lock lock(mutex_);

@@ -2,6 +2,7 @@
 
 #include "error.h"
 
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -10,6 +11,15 @@
 #include <string>
 
 namespace quenlo {
+
+// One mounted file system, for flushes shared by its files: the device it is
+// mounted from and the file system's own identity. A clone or snapshot
+// mounted beside its original has the same identity but a device of its own.
+struct FileSystemKey {
+    std::uint64_t device = 0;
+    std::uint64_t id = 0;
+    auto operator<=>(const FileSystemKey &) const = default;
+};
 
 // An open file, read and written through one handle at 1-based byte
 // positions. The handle is released when the object goes away; close()
@@ -31,12 +41,11 @@ public:
 
     // A flush shared by many files: where one flush of the whole file
     // system makes this file's writes as durable as flush() does, and
-    // reports their failure as surely, the file system's identity, so that
-    // files written on it can be made durable together; nothing where each
-    // file must be flushed on its own. Linux: ext4, XFS and btrfs, from
-    // kernel 5.17 (which reports every failure of such a flush); never on
-    // Windows.
-    virtual std::optional<std::uint64_t> sharedflush() const { return std::nullopt; }
+    // reports their failure as surely, the file system, so that files
+    // written on it can be made durable together; nothing where each file
+    // must be flushed on its own. Linux: ext4, XFS and btrfs, from kernel
+    // 5.17 (which reports every failure of such a flush); never on Windows.
+    virtual std::optional<FileSystemKey> sharedflush() const { return std::nullopt; }
 
     // Only where sharedflush() has a value (elsewhere they fall back on
     // this file alone):

@@ -107,9 +107,9 @@ public:
             fail(errno, path_, kCannotFlush);
     }
 
-    std::optional<std::uint64_t> sharedflush() const override
+    std::optional<FileSystemKey> sharedflush() const override
     {
-        return posix::sharedflushfilesystem(seen_.filesystem, handle());
+        return posix::sharedflushfilesystem(seen_.status, seen_.filesystem, handle());
     }
     void flushfilesystem() override { check(posix::syncfilesystem(handle())); }
     void checkflushed() override { check(posix::writebackfailure(handle())); }
