@@ -4,6 +4,8 @@
 #include "exitguard.h"
 #include "fixheader.h"
 
+#include <string_view>
+
 namespace quenlo {
 
 namespace {
@@ -19,17 +21,28 @@ std::span<char> readheader(File &file, ProjectHeader &prjheader)
     return std::span<char>(prjheader).first(count);
 }
 
-void writeheader(File &file, std::span<const char> fixed, const std::string &asread)
+// Writes the bytes of `fixed` that differ from `asread`, in one write from
+// the first of them to the last: the one changed digit of a header with one
+// marker. A header that holds the marker twice gets both digits and, between
+// them, the second marker's first characters as read; one write, so that a
+// failing disk never leaves one marker fixed and the other not. Another
+// program's change to the rest of the header is never undone.
+void writechanged(File &file, std::span<const char> fixed, std::string_view asread)
 {
-    // A program told to end at once waits for both writes.
+    std::size_t first = 0, last = fixed.size();
+    while (first < last && fixed[first] == asread[first])
+        ++first;
+    while (last > first && fixed[last - 1] == asread[last - 1])
+        --last;
+    // A program told to end at once waits for the write and its undoing.
     const ExitGuard whole;
     try {
-        file.write(kFirstByte, fixed);
+        file.write(kFirstByte + first, fixed.subspan(first, last - first));
     } catch (const Error &) {
-        // A write that stopped part-way may have fixed one marker and not the
-        // other: put back the bytes as they were read, if the file lets us.
+        // A write that stopped part-way: put back the bytes as they were
+        // read, if the file lets us.
         try {
-            file.write(kFirstByte, asread);
+            file.write(kFirstByte + first, asread.substr(first, last - first));
         } catch (const Error &) {
         }
         throw;
@@ -45,7 +58,7 @@ FixOutcome fixopen(File &file, ProjectHeader &prjheader, bool later = false)
     const std::string asread(header.begin(), header.end());
     const auto outcome = fixheader(header);
     if (outcome == FixOutcome::Fixed) {
-        writeheader(file, header, asread);
+        writechanged(file, header, asread);
         if (!later)
             file.flush();
     }

@@ -14,9 +14,10 @@ namespace quenlo {
 // Repairs the project file at `prjpath`, working in the caller's buffer
 // `prjheader`:
 //   open the file, read its first ten bytes into `prjheader`, look for the
-//   version marker; if it is there, rewrite it, write the bytes back and
-//   flush them to storage; show the outcome under "Fix Result"; close the
-//   file once the message has been dismissed.
+//   version marker; if it is there, rewrite it, write back the bytes that
+//   change (each marker's last digit, in one write) and flush them to
+//   storage; show the outcome under "Fix Result"; close the file once the
+//   message has been dismissed.
 // A file shorter than ten bytes is searched and written back at its own
 // length; the rest of `prjheader` is cleared. Failures are thrown as
 // quenlo::Error before any outcome is shown, and the file is left as it was
