@@ -4,6 +4,7 @@
 #include "exitguard.h"
 #include "fixheader.h"
 
+#include <cerrno>
 #include <string_view>
 
 namespace quenlo {
@@ -19,6 +20,14 @@ std::span<char> readheader(File &file, ProjectHeader &prjheader)
     prjheader.fill('\0');
     const auto count = file.read(kFirstByte, prjheader);
     return std::span<char>(prjheader).first(count);
+}
+
+// Reads the header into `prjheader` and tells whether it needs the fix.
+bool needsfix(File &file, ProjectHeader &prjheader)
+{
+    const auto header = readheader(file, prjheader);
+    auto copy = prjheader;
+    return fixheader(std::span<char>(copy).first(header.size())) == FixOutcome::Fixed;
 }
 
 // Writes the bytes of `fixed` that differ from `asread`, in one write from
@@ -49,29 +58,52 @@ void writechanged(File &file, std::span<const char> fixed, std::string_view asre
     }
 }
 
-// The fix on a file open for reading and writing: read, test, and write
-// back and flush what needs it (with `later`, the flush is left to the
-// caller).
-FixOutcome fixopen(File &file, ProjectHeader &prjheader, bool later = false)
+// Where other programs could not be kept out, a file now shorter than the
+// header read was changed meanwhile: writing would lengthen it.
+void checkunchanged(const File &file, std::size_t length, const std::string &prjpath)
 {
-    const auto header = readheader(file, prjheader);
-    const std::string asread(header.begin(), header.end());
-    const auto outcome = fixheader(header);
-    if (outcome == FixOutcome::Fixed) {
-        writechanged(file, header, asread);
-        if (!later)
-            file.flush();
+    const auto size = file.size();
+    if (size && *size < length)
+        throw Error(EBUSY, prjpath, "the file changed while it was being fixed");
+}
+
+// What becomes of the hold once the header is rewritten: let go at once
+// (the window keeps the file open), kept until the flush left to the caller,
+// or let go by the close that follows at once.
+enum class Hold { letgo, keep, close };
+
+// The fix on a file open for reading and writing, under a hold that keeps
+// other programs from writing it where the system allows: the header read
+// again, tested, and what needs it written back and flushed (with
+// Hold::keep, the flush is left to the caller).
+FixOutcome rewrite(File &file, ProjectHeader &prjheader, const std::string &prjpath, Hold after)
+{
+    const bool held = file.holdforwrite();
+    try {
+        const auto header = readheader(file, prjheader);
+        const std::string asread(header.begin(), header.end());
+        const auto outcome = fixheader(header);
+        const bool kept = outcome == FixOutcome::Fixed && after == Hold::keep;
+        if (outcome == FixOutcome::Fixed) {
+            if (!held)
+                checkunchanged(file, asread.size(), prjpath);
+            writechanged(file, header, asread);
+            if (!kept)
+                file.flush();
+        }
+        if (after != Hold::close)
+            file.letgo(!kept);
+        return outcome;
+    } catch (...) {
+        file.letgo(true);
+        throw;
     }
-    return outcome;
 }
 
 SharedFix fixunlessfixed(const std::string &prjpath, ProjectHeader &prjheader, FileService &files, bool mayshare)
 {
     auto file = files.openforreading(prjpath);
-    ProjectHeader copy{};
-    const auto header = readheader(*file, copy);
-    if (fixheader(header) != FixOutcome::Fixed) {
-        prjheader = copy;
+    if (!needsfix(*file, prjheader)) {
         file->close();
         return {FixOutcome::InvalidVersion, nullptr};
     }
@@ -79,7 +111,7 @@ SharedFix fixunlessfixed(const std::string &prjpath, ProjectHeader &prjheader, F
     // changed the file in between.
     file = file->reopenforupdate();
     const bool shared = mayshare && file->sharedflush();
-    const auto outcome = fixopen(*file, prjheader, shared);
+    const auto outcome = rewrite(*file, prjheader, prjpath, shared ? Hold::keep : Hold::close);
     if (shared && outcome == FixOutcome::Fixed)
         return {outcome, std::move(file)};
     file->close();
@@ -92,7 +124,10 @@ FixOutcome fixprojectfile(const std::string &prjpath, ProjectHeader &prjheader, 
                           FileService &files)
 {
     const auto file = files.open(prjpath);
-    const auto outcome = fixopen(*file, prjheader);
+    // The hold is taken around the write only: the file stays open, and
+    // locked, while the message is up.
+    const auto outcome = needsfix(*file, prjheader) ? rewrite(*file, prjheader, prjpath, Hold::letgo)
+                                                    : FixOutcome::InvalidVersion;
     messages.show(outcometext(outcome), kFixResultTitle);
     file->close();
     return outcome;

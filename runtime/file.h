@@ -59,6 +59,26 @@ public:
     // to the device failed since it was opened.
     virtual void checkflushed() { flush(); }
 
+    // For a file opened for the fix: keeps other programs from opening the
+    // file for writing or truncating it while the header is read again and
+    // rewritten, until letgo(). Returns whether that could be had: Linux
+    // takes a write lease, which the kernel grants to the file's owner (or
+    // with CAP_LEASE) while nobody else has the file open; where it is not
+    // granted, the caller looks at size() just before writing. Windows'
+    // sharing modes keep writers out all along.
+    virtual bool holdforwrite() { return false; }
+    // Ends what holdforwrite() began, once the rewrite is done. With
+    // `flushed` false the flush is left to the caller (flushfilesystem(),
+    // checkflushed()): the hold then lasts until the file is closed, and if
+    // another program asks for the file meanwhile, the file is flushed at
+    // once and let go (its locks too), so that the program waits for one
+    // write only; a failure of that flush is thrown by the next flush(),
+    // checkflushed() or flushfilesystem().
+    virtual void letgo(bool flushed) { (void)flushed; }
+    // The file's length now, where another program could change it while
+    // the file is open for the fix; nothing where none can (Windows).
+    virtual std::optional<std::uint64_t> size() const { return std::nullopt; }
+
     virtual void close() = 0;
 
     // For a file opened only for reading: why opening it for the fix would

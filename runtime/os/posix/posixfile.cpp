@@ -6,6 +6,7 @@
 #include "file.h"
 #include "posixat.h"
 #include "posixflush.h"
+#include "posixlease.h"
 #include "posixlocks.h"
 #include "posixopen.h"
 
@@ -58,6 +59,7 @@ public:
     PosixFile &operator=(const PosixFile &) = delete;
     ~PosixFile() override
     {
+        lease_.reset();
         if (fd_ >= 0)
             ::close(fd_);
     }
@@ -99,24 +101,58 @@ public:
 
     void flush() override
     {
-        int rc;
-        do
-            rc = ::fsync(handle());
-        while (rc < 0 && errno == EINTR);
-        if (rc < 0)
-            fail(errno, path_, kCannotFlush);
+        check(letgofailure());
+        check(flushnow(handle()));
     }
 
     std::optional<FileSystemKey> sharedflush() const override
     {
         return posix::sharedflushfilesystem(seen_.status, seen_.filesystem, handle());
     }
-    void flushfilesystem() override { check(posix::syncfilesystem(handle())); }
-    void checkflushed() override { check(posix::writebackfailure(handle())); }
+    void flushfilesystem() override
+    {
+        check(letgofailure());
+        check(posix::syncfilesystem(handle()));
+    }
+    void checkflushed() override
+    {
+        check(letgofailure());
+        check(posix::writebackfailure(handle()));
+    }
+
+    bool holdforwrite() override
+    {
+        lease_ = posix::WriteLease::take(handle());
+        return lease_ != nullptr;
+    }
+
+    void letgo(bool flushed) override
+    {
+        if (!lease_)
+            return;
+        // Asked for by another program before its flush: flushed at once,
+        // and its locks given up, so that the program waits for this one
+        // write only.
+        lease_->done(!flushed, [](int fd) {
+            const int number = flushnow(fd);
+            posix::unlock(fd);
+            return number;
+        });
+    }
+
+    std::optional<std::uint64_t> size() const override
+    {
+        // The length as the file has it now.
+        const off_t end = ::lseek(handle(), 0, SEEK_END);
+        if (end < 0)
+            fail(errno, path_, "cannot read");
+        return static_cast<std::uint64_t>(end);
+    }
 
     void close() override
     {
         const int fd = handle();
+        lease_.reset();
         fd_ = -1;
         // Not retried on EINTR: on Linux the descriptor is gone either way.
         if (::close(fd) < 0)
@@ -137,6 +173,18 @@ private:
 
     static std::optional<Error> whynotwritable(int fd, const std::string &path);
 
+    static int flushnow(int fd)
+    {
+        int rc;
+        do
+            rc = ::fsync(fd);
+        while (rc < 0 && errno == EINTR);
+        return rc < 0 ? errno : 0;
+    }
+
+    // The failure of the flush made when the lease was asked for, if any.
+    int letgofailure() const { return lease_ ? lease_->letgoresult().value_or(0) : 0; }
+
     void check(int number) const
     {
         if (number != 0)
@@ -146,6 +194,7 @@ private:
     int fd_;
     std::string path_;
     Seen seen_;
+    std::unique_ptr<posix::WriteLease> lease_;
 };
 
 // Makes a descriptor opened non-blocking (so that another program's lease
