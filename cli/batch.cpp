@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <exception>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -75,6 +76,8 @@ Report failedreport(const std::exception &error)
     const auto *known = dynamic_cast<const Error *>(&error);
     report.errline = "quenlo-fix: " + (known ? errorline(*known) : std::string(error.what()));
     report.failed = true;
+    if (dynamic_cast<const FlushFailure *>(&error))
+        report.flushfailure = std::make_unique<Error>(*known);
     return report;
 }
 
@@ -87,8 +90,27 @@ BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &
         progress.emplace(*output.progress, operands.size(), ProgressLine::Clock::now(), std::chrono::seconds(1),
                          output.progresswidth);
 
+    // The files whose flush failed, by the first failure: the system may
+    // keep their pages marked clean, so that a later name reads as fixed.
+    std::map<FileIdentity, Error> unflushed;
+    const auto samefile = [&](std::size_t item, Report &report) {
+        const auto &identity = operands[item].identity;
+        if (!identity)
+            return;
+        if (report.flushfailure) {
+            unflushed.emplace(*identity, *report.flushfailure);
+            return;
+        }
+        const auto failed = unflushed.find(*identity);
+        if (failed != unflushed.end() && !report.failed) {
+            const auto &first = failed->second;
+            report = failedreport(FlushFailure(first.number(), operands[item].path, first.reason()));
+        }
+    };
+
     OrderedOutput<Report> ordered(
-        [&](std::size_t, Report &&report) {
+        [&](std::size_t item, Report &&report) {
+            samefile(item, report);
             if (progress) {
                 // Lines on the screen take the progress line's place; it
                 // comes back after them.
@@ -132,7 +154,9 @@ BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &
             if (operand.folder)
                 held.emplace(holdfolder(*settings.folders, operand));
             const auto name = operand.name();
-            gate.enter(item, held ? fileidentity(*held, name, operand.link) : operand.identity);
+            if (held)
+                operand.identity = fileidentity(*held, name, operand.link);
+            gate.enter(item, operand.identity);
             entered = true;
             ProjectHeader prjheader{};
             if (held) {

@@ -23,6 +23,9 @@ struct Report {
     // The file, rewritten and still open, when its line waits for a flush
     // shared with other files (see flushgroups.h).
     std::unique_ptr<File> unflushed;
+    // Whether the file's flush failed: a later name of that file then gets
+    // the same failure (it may read as fixed all the same).
+    std::unique_ptr<Error> flushfailure;
 };
 
 // The report of a failure: its error line.
@@ -63,7 +66,8 @@ struct BatchTotals {
 // walk met is opened inside its folder, held meanwhile) and prints
 // each report in the order of the operands, as soon as every earlier one is
 // out. A file named more than once, under any name, is worked on by one
-// worker at a time, in the order of its names. A report that comes with
+// worker at a time, in the order of its names, and if its flush fails under
+// one name, every later name gets that failure. A report that comes with
 // its file unflushed waits for its group's flush (`settings.heldfiles`).
 // Every report of a file worked on is printed before this returns, also
 // when stopped.

@@ -24,8 +24,9 @@ struct Operand {
     bool link = false;
     // For a name from the command line, its file as looked at when the
     // names were gathered (nothing: none could be looked at); the walk's
-    // files are looked at inside their folder when their turn comes.
-    std::optional<FileIdentity> identity;
+    // files are looked at inside their folder when their turn comes, and
+    // noted here then by the worker.
+    mutable std::optional<FileIdentity> identity;
     // Known to fail before any work (a folder that cannot be read, a pattern
     // that matches nothing); nothing otherwise.
     std::unique_ptr<Error> problem;

@@ -71,8 +71,7 @@ Report fixone(const std::string &path, ProjectHeader &prjheader, bool dryrun, bo
             report.errline = "quenlo-fix: " + errorline(*wouldfail);
         }
     } catch (const Error &error) {
-        report.failed = true;
-        report.errline = "quenlo-fix: " + errorline(error);
+        report = failedreport(error);
     }
     return report;
 }

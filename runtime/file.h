@@ -127,6 +127,14 @@ std::unique_ptr<File> openforreading(const std::string &path);
 // file system tells; for choosing how many files to work on at once.
 bool sharedflushlikely(const std::string &path);
 
+// A failure to make what was written durable. The system may keep the
+// pages whose writing out failed, marked clean: the file then reads as
+// fixed, under any of its names, though the storage lacks the bytes.
+class FlushFailure : public Error {
+public:
+    using Error::Error;
+};
+
 // The reason given for a file that another program holds locked.
 inline constexpr const char *kLockedByAnother = "the file is locked by another program";
 

@@ -30,7 +30,15 @@ namespace {
     throw Error(number, path, what + ": " + std::strerror(number));
 }
 
-constexpr const char *kCannotFlush = "cannot flush to disk";
+// A page whose writing out failed stays in memory marked clean: the file
+// reads as fixed until the system restarts, and a run again cannot tell.
+[[noreturn]] void cannotflush(int number, const std::string &path)
+{
+    throw FlushFailure(number, path,
+                       std::string("cannot flush to disk: ") + std::strerror(number)
+                           + " (the storage reported an error: the file may read as fixed until the system"
+                             " restarts; check the storage, then fix the file again after a restart)");
+}
 
 off_t byteoffset(std::uint64_t position, std::size_t count, const std::string &path)
 {
@@ -188,7 +196,7 @@ private:
     void check(int number) const
     {
         if (number != 0)
-            fail(number, path_, kCannotFlush);
+            cannotflush(number, path_);
     }
 
     int fd_;
