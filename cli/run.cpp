@@ -126,8 +126,14 @@ int run(const Options &options, std::ostream &out, std::ostream &err, FileServic
     output.print = [&](const Report &report) {
         if (!report.outline.empty())
             out << report.outline << '\n';
-        if (!report.errline.empty())
+        // Both streams may go to one file (>log 2>&1): what standard output
+        // holds goes first, and the error line at once, so that the lines
+        // keep the order of the names.
+        if (!report.errline.empty()) {
+            out.flush();
             err << report.errline << '\n';
+            err.flush();
+        }
     };
     output.flush = [&] {
         out.flush();
