@@ -167,7 +167,7 @@ public:
             fail(errno, path_, "cannot close");
     }
 
-    std::optional<Error> updateblocked() const override { return whynotwritable(handle(), path_); }
+    std::optional<Error> updateblocked() const override { return whynotwritable(handle(), seen_, path_); }
     std::unique_ptr<File> reopenforupdate() override;
     int descriptor() const { return handle(); }
 
@@ -179,7 +179,7 @@ private:
         return fd_;
     }
 
-    static std::optional<Error> whynotwritable(int fd, const std::string &path);
+    static std::optional<Error> whynotwritable(int fd, const Seen &seen, const std::string &path);
 
     static int flushnow(int fd)
     {
@@ -229,7 +229,7 @@ constexpr const char *kForUpdate = "cannot open for reading and writing";
 // write access, in the order the kernel asks: a read-only mount, the
 // immutable attribute, permission for this user, the append-only
 // attribute; then other programs' locks.
-std::optional<Error> PosixFile::whynotwritable(int fd, const std::string &path)
+std::optional<Error> PosixFile::whynotwritable(int fd, const Seen &seen, const std::string &path)
 {
     const auto refused = [&](int number) { return Error(number, path, std::string(kForUpdate) + ": " + std::strerror(number)); };
     struct statvfs filesystem {};
@@ -246,7 +246,9 @@ std::optional<Error> PosixFile::whynotwritable(int fd, const std::string &path)
         return refused(EPERM);
     if (auto locked = posix::lockedbyanother(fd, path))
         return locked;
-    return posix::flockedbyanother(fd, path);
+    if (auto locked = posix::flockedbyanother(fd, path))
+        return locked;
+    return posix::leasedbyanother(seen.status, path);
 }
 
 std::unique_ptr<File> PosixFile::reopenforupdate()

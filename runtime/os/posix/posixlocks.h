@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 
 namespace quenlo::posix {
 
@@ -46,5 +47,10 @@ std::optional<Error> lockedbyanother(int fd, const std::string &path);
 // a shared one at once. Our own shared flock on `fd` is lost if another is
 // found, so this is asked once the file has been read.
 std::optional<Error> flockedbyanother(int fd, const std::string &path);
+
+// Whether another program (a file server) holds a lease on the file that
+// `status` describes, which keeps any open for writing out: told by the
+// kernel's list of locks. quenlo-fix takes no lease where this is asked.
+std::optional<Error> leasedbyanother(const struct stat &status, const std::string &path);
 
 } // namespace quenlo::posix
