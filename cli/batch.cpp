@@ -58,13 +58,13 @@ private:
 };
 
 // The folder of a file the walk met, held while the file is at work; a
-// folder that cannot be had any more is the file's failure.
-HeldFolder holdfolder(Folders &folders, const Operand &operand)
+// folder that cannot be had any more is the failure of the file, `path`.
+HeldFolder holdfolder(Folders &folders, const Operand &operand, const std::string &path)
 {
     try {
         return folders.hold(*operand.folder);
     } catch (const Error &error) {
-        throw Error(error.number(), operand.path, "cannot open: " + error.reason());
+        throw Error(error.number(), path, "cannot open: " + error.reason());
     }
 }
 
@@ -104,7 +104,7 @@ BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &
         const auto failed = unflushed.find(*identity);
         if (failed != unflushed.end() && !report.failed) {
             const auto &first = failed->second;
-            report = failedreport(FlushFailure(first.number(), operands[item].path, first.reason()));
+            report = failedreport(FlushFailure(first.number(), operands[item].path(), first.reason()));
         }
     };
 
@@ -150,20 +150,20 @@ BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &
         try {
             if (operand.problem)
                 throw *operand.problem;
+            const auto path = operand.path();
             std::optional<HeldFolder> held;
-            if (operand.folder)
-                held.emplace(holdfolder(*settings.folders, operand));
-            const auto name = operand.name();
-            if (held)
-                operand.identity = fileidentity(*held, name, operand.link);
+            if (operand.folder) {
+                held.emplace(holdfolder(*settings.folders, operand, path));
+                operand.identity = fileidentity(*held, operand.name, operand.link);
+            }
             gate.enter(item, operand.identity);
             entered = true;
             ProjectHeader prjheader{};
             if (held) {
-                FilesInFolder files(*held, name, operand.link);
-                report = fix(operand.path, files, prjheader);
+                FilesInFolder files(*held, operand.name, operand.link);
+                report = fix(path, files, prjheader);
             } else {
-                report = fix(operand.path, *settings.files, prjheader);
+                report = fix(path, *settings.files, prjheader);
             }
         } catch (const std::exception &error) {
             report = failedreport(error);

@@ -15,13 +15,10 @@ namespace quenlo::cli {
 
 // One name to work on, in the order of the output.
 struct Operand {
-    std::string path; // as printed: the argument, or the path the walk made
-    // The folder the walk met it in, its name there starting at path[nameat],
-    // and whether it was a symbolic link there; no folder: a name from the
-    // command line.
+    // The folder the walk met it in (nothing: a name from the command line),
+    // and its name there, or the argument.
     std::shared_ptr<const Folder> folder;
-    std::uint32_t nameat = 0;
-    bool link = false;
+    std::string name;
     // For a name from the command line, its file as looked at when the
     // names were gathered (nothing: none could be looked at); the walk's
     // files are looked at inside their folder when their turn comes, and
@@ -30,8 +27,12 @@ struct Operand {
     // Known to fail before any work (a folder that cannot be read, a pattern
     // that matches nothing); nothing otherwise.
     std::unique_ptr<Error> problem;
+    bool link = false; // a symbolic link where the walk met it
 
-    std::string name() const { return path.substr(nameat); }
+    // As printed: the argument, or the folder's path and the name; built
+    // only when asked, so that names of deep trees take no more memory than
+    // their folders.
+    std::string path() const { return folder ? joinpath(folder->path(), name) : name; }
 };
 
 // The names to work on, from the file arguments in their order: on Windows a
