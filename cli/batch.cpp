@@ -81,13 +81,19 @@ Report failedreport(const std::exception &error)
     return report;
 }
 
+std::size_t countfiles(const std::vector<Operand> &operands)
+{
+    return static_cast<std::size_t>(
+        std::count_if(operands.begin(), operands.end(), [](const Operand &operand) { return !operand.notice; }));
+}
+
 BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &settings, const FixOne &fix,
                      const BatchOutput &output)
 {
     BatchTotals totals;
     std::optional<ProgressLine> progress;
     if (output.progress)
-        progress.emplace(*output.progress, operands.size(), ProgressLine::Clock::now(), std::chrono::seconds(1),
+        progress.emplace(*output.progress, countfiles(operands), ProgressLine::Clock::now(), std::chrono::seconds(1),
                          output.progresswidth);
 
     // The files whose flush failed, by the first failure: the system may
@@ -116,10 +122,11 @@ BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &
                 // comes back after them.
                 if (!report.errline.empty() || (!report.outline.empty() && output.outonterminal))
                     progress->erase();
-                progress->count(report.failed);
+                if (!report.notice)
+                    progress->count(report.failed);
             }
             output.print(report);
-            ++totals.done;
+            totals.done += report.notice ? 0 : 1;
             totals.wrongversion |= report.wrongversion;
             totals.failed |= report.failed;
         },
@@ -148,22 +155,27 @@ BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &
         Report report;
         bool entered = false;
         try {
-            if (operand.problem)
-                throw *operand.problem;
-            const auto path = operand.path();
-            std::optional<HeldFolder> held;
-            if (operand.folder) {
-                held.emplace(holdfolder(*settings.folders, operand, path));
-                operand.identity = fileidentity(*held, operand.name, operand.link);
-            }
-            gate.enter(item, operand.identity);
-            entered = true;
-            ProjectHeader prjheader{};
-            if (held) {
-                FilesInFolder files(*held, operand.name, operand.link);
-                report = fix(path, files, prjheader);
+            if (operand.problem && operand.notice) {
+                report.errline = "quenlo-fix: " + errorline(*operand.problem);
+                report.notice = true;
             } else {
-                report = fix(path, *settings.files, prjheader);
+                if (operand.problem)
+                    throw *operand.problem;
+                const auto path = operand.path();
+                std::optional<HeldFolder> held;
+                if (operand.folder) {
+                    held.emplace(holdfolder(*settings.folders, operand, path));
+                    operand.identity = fileidentity(*held, operand.name, operand.link);
+                }
+                gate.enter(item, operand.identity);
+                entered = true;
+                ProjectHeader prjheader{};
+                if (held) {
+                    FilesInFolder files(*held, operand.name, operand.link);
+                    report = fix(path, files, prjheader);
+                } else {
+                    report = fix(path, *settings.files, prjheader);
+                }
             }
         } catch (const std::exception &error) {
             report = failedreport(error);

@@ -20,6 +20,7 @@ struct Report {
     std::string errline; // the line for standard error, without its end; empty: none
     bool wrongversion = false;
     bool failed = false;
+    bool notice = false; // a line about no file (a folder without project files)
     // The file, rewritten and still open, when its line waits for a flush
     // shared with other files (see flushgroups.h).
     std::unique_ptr<File> unflushed;
@@ -61,6 +62,9 @@ struct BatchTotals {
     bool wrongversion = false;
     bool failed = false;
 };
+
+// How many of `operands` name files, notices left out.
+std::size_t countfiles(const std::vector<Operand> &operands);
 
 // Works on every operand with `fix` on `settings.jobs` workers (a file the
 // walk met is opened inside its folder, held meanwhile) and prints

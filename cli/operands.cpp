@@ -25,14 +25,23 @@ Operand listed(std::shared_ptr<const Folder> folder, std::string name, bool link
     return {std::move(folder), std::move(name), std::nullopt, nullptr, link};
 }
 
+// A folder walked that holds no project file says so, lest a mistyped
+// tree pass for one whose files are all fixed.
 void walk(std::vector<Operand> &operands, std::shared_ptr<const Folder> top, Folders &folders,
           const std::function<bool()> &stopped)
 {
+    const auto before = operands.size();
+    const auto shown = top->path();
     walkfolder(
         folders, std::move(top),
         [&](WalkedFile file) { operands.push_back(listed(std::move(file.folder), std::move(file.name), file.link)); },
         [&](const Error &error) { operands.push_back(failing(error.subject(), error)); },
         stopped);
+    if (operands.size() == before && !stopped()) {
+        auto none = failing(shown, Error(ENOENT, shown, "no project file (.PRJ) was found under it"));
+        none.notice = true;
+        operands.push_back(std::move(none));
+    }
 }
 
 void add(std::vector<Operand> &operands, std::string name, bool recursive, Folders &folders,

@@ -28,6 +28,9 @@ struct Operand {
     // that matches nothing); nothing otherwise.
     std::unique_ptr<Error> problem;
     bool link = false; // a symbolic link where the walk met it
+    // A notice, not a file: `problem` says it on standard error, and it is
+    // no failure (a folder walked that holds no project file).
+    bool notice = false;
 
     // As printed: the argument, or the folder's path and the name; built
     // only when asked, so that names of deep trees take no more memory than
@@ -38,7 +41,8 @@ struct Operand {
 // The names to work on, from the file arguments in their order: on Windows a
 // name with a wildcard in its last component becomes the names it matches;
 // with `recursive`, a folder becomes the project files of its tree, met
-// through `folders`. Once `stopped` says so, no more folders are read.
+// through `folders`, or a notice when there are none. Once `stopped` says
+// so, no more folders are read.
 std::vector<Operand> gatheroperands(const std::vector<std::string> &names, bool recursive, Folders &folders,
                                     const std::function<bool()> &stopped = [] { return false; });
 

@@ -91,6 +91,13 @@ std::string cannotwrite(const std::ostream &out)
     return "quenlo-fix: cannot write to standard output" + (why.empty() ? std::string() : " (" + why + ")");
 }
 
+// How far a run that ended early got.
+std::string howfar(std::size_t done, std::size_t files)
+{
+    return std::to_string(done) + " of " + std::to_string(files) + " files done"
+           + (done < files ? ", the others left as they were" : "");
+}
+
 } // namespace
 
 int run(const Options &options, std::ostream &out, std::ostream &err, FileService &files, Terminals terminals)
@@ -100,7 +107,7 @@ int run(const Options &options, std::ostream &out, std::ostream &err, FileServic
     const std::size_t room = descriptorroom();
     if (room < kPerWorker + kLeastFolders) {
         err << "quenlo-fix: too few files may be open at once (see ulimit -n): " << kPerWorker + kLeastFolders
-            << " more are needed, " << room << " are free" << std::endl;
+            << " are needed, " << room << " are free" << std::endl;
         return kFailed;
     }
     const unsigned wanted = options.jobs > 0 ? options.jobs : defaultjobs(options);
@@ -156,14 +163,13 @@ int run(const Options &options, std::ostream &out, std::ostream &err, FileServic
         output);
 
     bool failed = totals.failed;
+    const auto count = countfiles(operands);
     if (!out) {
-        err << cannotwrite(out) << ": " << totals.done << " of " << operands.size()
-            << " files done, the others left as they were" << std::endl;
+        err << cannotwrite(out) << ": " << howfar(totals.done, count) << std::endl;
         failed = true;
     }
     if (interrupted()) {
-        err << "quenlo-fix: interrupted: " << totals.done << " of " << operands.size()
-            << " files done, the others left as they were" << std::endl;
+        err << "quenlo-fix: interrupted: " << howfar(totals.done, count) << std::endl;
         return interruptstatus();
     }
     return failed ? kFailed : totals.wrongversion ? kWrongVersion : kAllFixed;

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <limits>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -38,6 +39,20 @@ namespace {
                        std::string("cannot flush to disk: ") + std::strerror(number)
                            + " (the storage reported an error: the file may read as fixed until the system"
                              " restarts; check the storage, then fix the file again after a restart)");
+}
+
+// Why opening the file for writing is not permitted when an attribute is
+// the reason, asked through `fd` (open for data); else nothing.
+std::string attributenote(int fd)
+{
+    int attributes = 0;
+    if (::ioctl(fd, FS_IOC_GETFLAGS, &attributes) < 0)
+        return {};
+    if (attributes & FS_IMMUTABLE_FL)
+        return " (the file's immutable attribute is set)";
+    if (attributes & FS_APPEND_FL)
+        return " (the file's append-only attribute is set)";
+    return {};
 }
 
 off_t byteoffset(std::uint64_t position, std::size_t count, const std::string &path)
@@ -206,14 +221,18 @@ private:
 };
 
 // Makes a descriptor opened non-blocking (so that another program's lease
-// refuses the open at once instead of holding it up) blocking again, and
-// hands it to a file.
-std::unique_ptr<PosixFile> adopt(int fd, const std::string &path, const char *what, const Seen &seen)
+// refuses the open instead of holding it up) blocking again, and hands it to
+// a file. `note` tells why an open was not permitted, when an attribute of
+// the file is the reason.
+std::unique_ptr<PosixFile> adopt(int fd, const std::string &path, const char *what, const Seen &seen,
+                                 const std::function<std::string()> &note = {})
 {
     if (fd < 0) {
         const int number = errno;
         if (number == EWOULDBLOCK || number == EAGAIN)
             throw Error(number, path, kLockedByAnother);
+        if (number == EPERM && note)
+            throw Error(number, path, std::string(what) + ": " + std::strerror(number) + note());
         fail(number, path, what);
     }
     auto file = std::make_unique<PosixFile>(fd, path, seen);
@@ -231,7 +250,10 @@ constexpr const char *kForUpdate = "cannot open for reading and writing";
 // attribute; then other programs' locks.
 std::optional<Error> PosixFile::whynotwritable(int fd, const Seen &seen, const std::string &path)
 {
-    const auto refused = [&](int number) { return Error(number, path, std::string(kForUpdate) + ": " + std::strerror(number)); };
+    const auto refused = [&](int number) {
+        const auto why = std::string(kForUpdate) + ": " + std::strerror(number);
+        return Error(number, path, why + (number == EPERM ? attributenote(fd) : ""));
+    };
     struct statvfs filesystem {};
     if (::fstatvfs(fd, &filesystem) == 0 && (filesystem.f_flag & ST_RDONLY))
         return refused(EROFS);
@@ -253,7 +275,8 @@ std::optional<Error> PosixFile::whynotwritable(int fd, const Seen &seen, const s
 
 std::unique_ptr<File> PosixFile::reopenforupdate()
 {
-    auto file = adopt(posix::reopen(handle(), O_RDWR), path_, kForUpdate, seen_);
+    const int fd = handle();
+    auto file = adopt(posix::reopen(fd, O_RDWR), path_, kForUpdate, seen_, [fd] { return attributenote(fd); });
     // Our shared locks go with this descriptor, before the exclusive ones
     // are taken on the new one.
     ::close(std::exchange(fd_, -1));
@@ -268,7 +291,15 @@ namespace posix {
 std::unique_ptr<File> openforupdate(const At &at, const std::string &shown)
 {
     const auto looked = lookat(at, shown);
-    auto file = adopt(looked.open(O_RDWR, shown), shown, kForUpdate, {looked.status(), looked.filesystem()});
+    const auto note = [&]() -> std::string {
+        const int fd = looked.open(O_RDONLY, shown);
+        if (fd < 0)
+            return {};
+        auto why = attributenote(fd);
+        ::close(fd);
+        return why;
+    };
+    auto file = adopt(looked.open(O_RDWR, shown), shown, kForUpdate, {looked.status(), looked.filesystem()}, note);
     lockexclusive(file->descriptor(), shown);
     return file;
 }
