@@ -9,11 +9,14 @@
 #include "samefilegate.h"
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <exception>
 #include <map>
 #include <mutex>
+#include <new>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 namespace quenlo::cli {
@@ -149,6 +152,10 @@ BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &
         groups.emplace(limits, [&](auto &&reports) { ordered.finish(std::move(reports)); });
     }
 
+    // Out of memory, no new file is started: those not reached are left
+    // as they were.
+    std::atomic<bool> outofmemory{false};
+    const std::function<bool()> stopped = [&] { return outofmemory.load() || settings.stopped(); };
     SameFileGate gate(operands.size());
     const auto job = [&](std::size_t item) {
         const auto &operand = operands[item];
@@ -177,6 +184,11 @@ BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &
                     report = fix(path, *settings.files, prjheader);
                 }
             }
+        } catch (const std::bad_alloc &) {
+            // No line: the run ends saying why.
+            outofmemory = true;
+            report = Report();
+            report.failed = report.notice = true;
         } catch (const std::exception &error) {
             report = failedreport(error);
         }
@@ -196,9 +208,9 @@ BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &
     // Now and then, between lines: the progress line brought up to date,
     // and once the run is stopped, why.
     bool told = false;
-    std::optional<Ticker> ticker;
-    if (progress || output.stopping)
-        ticker.emplace([&] {
+    const auto tick = [&] {
+        // Out of memory, the line waits for the next tick.
+        try {
             ordered.exclusive([&] {
                 if (!told && output.stopping && settings.stopped()) {
                     told = true;
@@ -209,11 +221,25 @@ BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &
                 if (progress)
                     progress->draw(ProgressLine::Clock::now());
             });
-        });
+        } catch (const std::bad_alloc &) {
+        }
+    };
+    std::optional<Ticker> ticker;
+    try {
+        if (progress || output.stopping)
+            ticker.emplace(tick);
+    } catch (const std::system_error &) {
+        // No thread to spare (out of memory): no progress line.
+    }
     const unsigned jobs = std::max(settings.jobs, 1U);
-    runjobs(operands.size(), {jobs, kWindowPerJob * jobs}, job, settings.stopped);
+    try {
+        runjobs(operands.size(), {jobs, kWindowPerJob * jobs}, job, stopped);
+    } catch (const std::bad_alloc &) {
+        outofmemory = true;
+    }
     if (groups)
         groups->flushall();
+    totals.outofmemory = outofmemory;
     ticker.reset();
     if (progress)
         ordered.exclusive([&] { progress->erase(); });

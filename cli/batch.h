@@ -61,6 +61,7 @@ struct BatchTotals {
     std::size_t done = 0; // names worked on, all printed; fewer than the names when stopped
     bool wrongversion = false;
     bool failed = false;
+    bool outofmemory = false; // the run stopped for want of memory
 };
 
 // How many of `operands` name files, notices left out.
@@ -74,7 +75,7 @@ std::size_t countfiles(const std::vector<Operand> &operands);
 // one name, every later name gets that failure. A report that comes with
 // its file unflushed waits for its group's flush (`settings.heldfiles`).
 // Every report of a file worked on is printed before this returns, also
-// when stopped.
+// when stopped. Out of memory, no new file is started.
 BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &settings, const FixOne &fix,
                      const BatchOutput &output);
 

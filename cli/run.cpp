@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <new>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -98,9 +99,28 @@ std::string howfar(std::size_t done, std::size_t files)
            + (done < files ? ", the others left as they were" : "");
 }
 
+constexpr const char *kOutOfMemory = "quenlo-fix: out of memory";
+
+int runfiles(const Options &options, std::ostream &out, std::ostream &err, FileService &files, Terminals terminals);
+
 } // namespace
 
 int run(const Options &options, std::ostream &out, std::ostream &err, FileService &files, Terminals terminals)
+{
+    try {
+        return runfiles(options, out, err, files, terminals);
+    } catch (const std::bad_alloc &) {
+        // While the names are gathered, before any file is touched, or
+        // while the last lines are printed.
+        out.flush();
+        err << kOutOfMemory << std::endl;
+        return kFailed;
+    }
+}
+
+namespace {
+
+int runfiles(const Options &options, std::ostream &out, std::ostream &err, FileService &files, Terminals terminals)
 {
     // Each worker keeps a few descriptors; the walk's folders keep the
     // rest, so that the run never runs out of them whatever the limit.
@@ -168,11 +188,17 @@ int run(const Options &options, std::ostream &out, std::ostream &err, FileServic
         err << cannotwrite(out) << ": " << howfar(totals.done, count) << std::endl;
         failed = true;
     }
+    if (totals.outofmemory && !interrupted()) {
+        err << kOutOfMemory << ": " << howfar(totals.done, count) << std::endl;
+        return kFailed;
+    }
     if (interrupted()) {
         err << "quenlo-fix: interrupted: " << howfar(totals.done, count) << std::endl;
         return interruptstatus();
     }
     return failed ? kFailed : totals.wrongversion ? kWrongVersion : kAllFixed;
 }
+
+} // namespace
 
 } // namespace quenlo::cli
