@@ -24,7 +24,7 @@ constexpr std::array<ControlDescription, 5> kControls{{
     {.name = "Label1", .index = 1, .kind = Label,
      .text = "After selecting the project file, use the Fix button to fix the project file. "
              "Then you can open the project file with MIRD+ application.",
-     .left = 240, .top = 840, .width = 4920, .height = 390, .wrap = true},
+     .left = 240, .top = 840, .width = 4920, .height = 390, .wrap = true, .describesform = true},
 }};
 
 constexpr FormDescription kFrmquenlo{

@@ -215,12 +215,24 @@ private Q_SLOTS:
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("/data/CHOSEN.PRJ"));
     }
 
-    void shouldNameEachControlForAssistiveTools()
+    // What a screen reader walks: each control named, a window described by
+    // its instructions, the label before the path box it names, the path box
+    // readable and selectable but not editable.
+    void shouldNameAndDescribeEachControlForAssistiveTools()
     {
         Harness h;
         QCOMPARE(accessiblename(h.txtinput()), QStringLiteral("MIRD project file name:"));
         QCOMPARE(accessiblename(h.cmdselect()), QStringLiteral("Select..."));
         QCOMPARE(accessiblename(h.cmdfix()), QStringLiteral("Fix"));
+        h.select("/data/READ.PRJ");
+        auto *window = QAccessible::queryAccessibleInterface(&h.window);
+        QCOMPARE(window->role(), QAccessible::Window);
+        QCOMPARE(window->text(QAccessible::Description), h.label1(1)->text());
+        auto *box = QAccessible::queryAccessibleInterface(h.txtinput());
+        QVERIFY(window->indexOfChild(QAccessible::queryAccessibleInterface(h.label1(0))) < window->indexOfChild(box));
+        QVERIFY(!box->state().editable && box->state().readOnly);
+        QVERIFY(box->textInterface());
+        QCOMPARE(box->textInterface()->text(0, box->textInterface()->characterCount()), QStringLiteral("/data/READ.PRJ"));
     }
 
     // The file went away between the selection and Fix: the failure is

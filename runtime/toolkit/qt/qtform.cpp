@@ -3,6 +3,7 @@
 #include "error.h"
 #include "filedialogs.h"
 #include "messageboxes.h"
+#include "qtaccessible.h"
 #include "qtcontrols.h"
 #include "twips.h"
 #include "windowfont.h"
@@ -114,6 +115,8 @@ QtForm::QtForm(const FormDescription &description, QtServices services, QWidget 
     , messages_(services.messages ? *services.messages : *ownmessages_)
     , dialogs_(services.dialogs ? *services.dialogs : *owndialogs_)
 {
+    static const bool accessibility = (installaccessibility(), true);
+    (void)accessibility;
     setObjectName(qtext(description.name));
     setWindowTitle(qtext(description.caption));
     setWindowIcon(programicon());
@@ -121,8 +124,10 @@ QtForm::QtForm(const FormDescription &description, QtServices services, QWidget 
     const auto client = pixels(0, 0, description.width, description.height, kLayoutDpi);
     setFixedSize(client.width, client.height);
 
-    QWidget *previous = nullptr;
-    for (const auto &control : description.controls) {
+    // Made in the order assistive tools read them; the focus moves in the
+    // description's order.
+    for (const std::size_t i : readingorder(description)) {
+        const auto &control = description.controls[i];
         auto [widget, adapter] = build(control, this);
         widget->setObjectName(qtext(control.name));
         if (control.index >= 0)
@@ -131,14 +136,20 @@ QtForm::QtForm(const FormDescription &description, QtServices services, QWidget 
         widget->setEnabled(control.enabled);
         if (control.font)
             widget->setFont(qfont(*control.font));
-        if (widget->focusPolicy() != Qt::NoFocus) {
-            if (previous)
-                setTabOrder(previous, widget);
-            else
-                widget->setFocus();
-            previous = widget;
-        }
+        if (control.describesform)
+            setAccessibleDescription(qtext(control.text));
         controls_.push_back({&control, widget, std::move(adapter)});
+    }
+    QWidget *previous = nullptr;
+    for (const auto &control : description.controls) {
+        QWidget *next = widget(control.name, control.index);
+        if (next->focusPolicy() == Qt::NoFocus)
+            continue;
+        if (previous)
+            setTabOrder(previous, next);
+        else
+            next->setFocus();
+        previous = next;
     }
     for (const auto &built : controls_)
         if (!built.description->labelfor.empty())

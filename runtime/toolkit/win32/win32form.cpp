@@ -54,31 +54,13 @@ ChildClass childclass(const ControlDescription &control)
     return {WC_STATICW, DWORD{SS_NOPREFIX} | (control.wrap ? DWORD{SS_LEFT} : DWORD{SS_LEFTNOWORDWRAP}), 0};
 }
 
-// The order the child windows are made in: the description's tab order,
-// except that a label comes right before the control it names, where
-// assistive tools look for a control's name. Labels take no focus, so the
-// order of the controls that do is unchanged.
-std::vector<std::size_t> creationorder(const FormDescription &form)
+// The text of the label that describes the window, if one does.
+std::wstring descriptiontext(const FormDescription &form)
 {
-    const auto names = [](const ControlDescription &label, const ControlDescription &control) {
-        return label.kind == ControlKind::Label && label.labelfor == control.name && control.index == -1;
-    };
-    const auto namesany = [&](const ControlDescription &label) {
-        for (const auto &control : form.controls)
-            if (names(label, control))
-                return true;
-        return false;
-    };
-    std::vector<std::size_t> order;
-    for (std::size_t i = 0; i < form.controls.size(); ++i) {
-        if (namesany(form.controls[i]))
-            continue;
-        for (std::size_t j = 0; j < form.controls.size(); ++j)
-            if (names(form.controls[j], form.controls[i]))
-                order.push_back(j);
-        order.push_back(i);
-    }
-    return order;
+    for (const auto &control : form.controls)
+        if (control.describesform)
+            return win::toutf16(control.text, win::LoneSurrogate::refuse, "a control's text");
+    return {};
 }
 
 } // namespace
@@ -91,6 +73,7 @@ Win32Form::Win32Form(const FormDescription &description)
         failed("cannot create the window");
     messages_ = std::make_unique<Win32MessageBoxes>(window());
     dialogs_ = std::make_unique<Win32FileDialogs>(window());
+    toolsdescription_ = std::make_unique<WindowDescription>(descriptiontext(description));
     build();
     dpi_ = static_cast<int>(::GetDpiForWindow(window()));
     RECT placed{};
@@ -106,7 +89,9 @@ Win32Form::~Win32Form()
 
 void Win32Form::build()
 {
-    const auto order = creationorder(description_);
+    // Labels take no focus, so the tab order of the controls that do is
+    // unchanged by the order of reading.
+    const auto order = readingorder(description_);
     for (const std::size_t i : order) {
         const auto &control = description_.controls[i];
         const auto kind = childclass(control);
@@ -310,7 +295,11 @@ LRESULT Win32Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
         layout(HIWORD(wparam), {suggested->left, suggested->top});
         return 0;
     }
+    case WM_GETOBJECT:
+        toolsdescription_->annotate(window());
+        break;
     case WM_DESTROY:
+        toolsdescription_->clear(window());
         ::PostQuitMessage(0);
         return 0;
     default:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "basewindow.h"
+#include "win32accessible.h"
 #include "controls.h"
 #include "form.h"
 #include "win32fonts.h"
@@ -64,6 +65,7 @@ private:
     FormCode *code_ = nullptr;
     HWND lastfocus_ = nullptr;
     int dpi_ = 96;
+    std::unique_ptr<WindowDescription> toolsdescription_;
 };
 
 } // namespace quenlo
