@@ -2,8 +2,8 @@
 # quenlo.exe under Wine, driven with xdotool as a person would: the caption
 # and client size at 96 and 144 dpi, Enter on the path box, Alt+S and the
 # real Open dialog, Fix and its message boxes, the file's bytes, a missing
-# file, Escape. Run it on a screen of its own; with a folder, it leaves
-# screenshots there.
+# file, Escape, files named on the command line, --version. Run it on a
+# screen of its own; with a folder, it leaves screenshots there.
 # Usage: on-xvfb.sh window_test.sh QUENLO_EXE [SCREENSHOT_DIR]
 set -eu
 exe=$(realpath "$1")
@@ -65,7 +65,7 @@ printf '%s' "$good" >"$files/GOOD.PRJ"
 fixed=${good/\/8203//8202}
 
 start() {
-    (cd "$files" && exec wine "$exe" >"$work/out.log" 2>&1) &
+    (cd "$files" && exec wine "$exe" "$@" >"$work/out.log" 2>&1) &
     app=$!
     main=$(waitfor ' Quenlo' 60) || { cat "$work/out.log" >&2; fail "no window titled ' Quenlo'"; }
     xdotool windowfocus "$main" 2>/dev/null || true
@@ -148,6 +148,29 @@ waitfor 'Quenlo' >/dev/null || fail "after a cancel, Fix no longer reported MISS
 key Return
 waitgone 'Quenlo' || fail "the error box stayed"
 [ ! -e "$files/MISSING.PRJ" ] || fail "Fix created MISSING.PRJ"
+stop
+
+step "--version on standard output"
+version=$(timeout 60 wine "$exe" --version 2>&1) || fail "--version exited with $?"
+[ "$(tr -d '\r' <<<"$version")" = "quenlo 1.00" ] || fail "--version printed '$version'"
+
+step "started with two files: told it takes the first, and Fix fixes that one"
+named='Ärger über Öl.PRJ'
+printf '%s' "$good" >"$files/$named"
+printf '%s' "$good" >"$files/SECOND.PRJ"
+start "$named" SECOND.PRJ
+waitfor 'Quenlo' >/dev/null || fail "no message box told that one file is fixed at a time"
+key Return
+waitgone 'Quenlo' || fail "the message box stayed"
+shot window-file-96
+key Tab
+key Tab
+key Return
+waitfor 'Fix Result' >/dev/null || fail "Fix showed no 'Fix Result' for the file named at start"
+cmp -s <(printf '%s' "$fixed") "$files/$named" || fail "the file named at start was not fixed"
+cmp -s <(printf '%s' "$good") "$files/SECOND.PRJ" || fail "the second file named at start was changed"
+key Return
+waitgone 'Fix Result' || fail "the 'Fix Result' box stayed"
 stop
 
 step "144 dpi: client size"

@@ -20,6 +20,7 @@ constexpr wchar_t kClassName[] = L"QuenloForm";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = 0;
 constexpr int kFirstId = 100; // clear of IDOK and IDCANCEL, which IsDialogMessage sends for Enter and Esc
+constexpr UINT kShownMessage = WM_APP + 1;
 
 // The window's own face: the first the system has.
 const std::array<std::wstring, 6> kWindowFaces{L"Microsoft Sans Serif", L"Tahoma", L"Liberation Sans",
@@ -214,6 +215,7 @@ int Win32Form::run(int show)
     ::UpdateWindow(window());
     if (lastfocus_)
         ::SetFocus(lastfocus_);
+    ::PostMessageW(window(), kShownMessage, 0, 0);
     MSG message{};
     for (;;) {
         const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
@@ -244,27 +246,27 @@ LRESULT Win32Form::defaultbutton() const
 
 void Win32Form::click(int id)
 {
-    for (const auto &built : controls_) {
-        if (built.id != id || built.description->kind != ControlKind::CommandButton)
-            continue;
-        if (!code_)
-            return;
-        // Nothing may be thrown through the system's code that called the
-        // window procedure: an error the window's code left untrapped is
-        // reported, and it ends the program.
-        try {
-            code_->click(built.description->name, built.description->index);
-            return;
-        } catch (const Error &error) {
-            reporterror(error, *messages_, "Quenlo");
-        } catch (const std::exception &other) {
-            reporterror(Error(kInternalError, {}, other.what()), *messages_, "Quenlo");
-        } catch (...) {
-            reporterror(Error(kInternalError, {}, "an unknown failure"), *messages_, "Quenlo");
-        }
-        ::DestroyWindow(window());
+    for (const auto &built : controls_)
+        if (built.id == id && built.description->kind == ControlKind::CommandButton && code_)
+            dispatch([&] { code_->click(built.description->name, built.description->index); });
+}
+
+// Nothing may be thrown through the system's code that called the window
+// procedure: an error the window's code left untrapped is reported, and it
+// ends the program.
+void Win32Form::dispatch(const std::function<void()> &call)
+{
+    try {
+        call();
         return;
+    } catch (const Error &error) {
+        reporterror(error, *messages_, "Quenlo");
+    } catch (const std::exception &other) {
+        reporterror(Error(kInternalError, {}, other.what()), *messages_, "Quenlo");
+    } catch (...) {
+        reporterror(Error(kInternalError, {}, "an unknown failure"), *messages_, "Quenlo");
     }
+    ::DestroyWindow(window());
 }
 
 LRESULT Win32Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
@@ -290,6 +292,10 @@ LRESULT Win32Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
             return 0;
         }
         break;
+    case kShownMessage:
+        if (code_)
+            dispatch([&] { code_->shown(); });
+        return 0;
     case WM_DPICHANGED: {
         const auto *suggested = reinterpret_cast<const RECT *>(lparam);
         layout(HIWORD(wparam), {suggested->left, suggested->top});

@@ -6,6 +6,7 @@
 #include "form.h"
 #include "win32fonts.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -34,8 +35,9 @@ public:
     // Hands each click on a button to `code`, which must outlive the window.
     void attach(FormCode &code) { code_ = &code; }
 
-    // Shows the window with the focus on its first control and dispatches
-    // messages until it is closed; returns the exit status.
+    // Shows the window with the focus on its first control, tells the code
+    // it is shown, and dispatches messages until it is closed; returns the
+    // exit status.
     int run(int show);
 
 protected:
@@ -52,6 +54,7 @@ private:
     void build();
     void layout(int dpi, POINT topleft);
     void click(int id);
+    void dispatch(const std::function<void()> &call);
     LRESULT defaultbutton() const;
     HWND firstfocus() const;
 
