@@ -37,6 +37,10 @@ public:
 
     // Once, from the event loop, as soon as the window is first shown.
     virtual void shown() {}
+
+    // A file dropped on a window whose description takes dropped files: its
+    // full path, a local file and only one.
+    virtual void dropped(const std::string &) {}
 };
 
 // What the run-time gives a window's code: its controls, and the dialogs and

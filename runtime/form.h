@@ -46,6 +46,7 @@ struct FormDescription {
     int width = 0; // the client area
     int height = 0;
     std::span<const ControlDescription> controls; // in tab order
+    bool takesdroppedfiles = false; // one file dropped anywhere on it goes to its code
 };
 
 // The order in which assistive tools are to meet the controls: the tab

@@ -93,6 +93,10 @@ void frmquenlo::shown()
     messages_.show(text, kProgramTitle);
 }
 
+void frmquenlo::dropped(const std::string &path)
+{
+    takefile(path);
+}
 
 // Repairs the chosen file, never the text of the path box. A failure is
 // reported and the window stays as it was, so that the user can choose

@@ -30,6 +30,8 @@ public:
     // is told once the window shows that it fixes one file at a time.
     void startwith(std::span<const std::string> files);
     void shown() override;
+    // A file dropped on the window is taken as one chosen in the dialog.
+    void dropped(const std::string &path) override;
 
     const std::string &selectedpath() const { return prjpath; }
     const ProjectHeader &headerbuffer() const { return prjheader; }

@@ -28,7 +28,8 @@ constexpr std::array<ControlDescription, 5> kControls{{
 }};
 
 constexpr FormDescription kFrmquenlo{
-    .name = "frmquenlo", .caption = " Quenlo", .width = 6435, .height = 1305, .controls = kControls};
+    .name = "frmquenlo", .caption = " Quenlo", .width = 6435, .height = 1305, .controls = kControls,
+    .takesdroppedfiles = true};
 
 } // namespace
 

@@ -9,10 +9,13 @@
 #include "windowfont.h"
 
 #include <QDir>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QIcon>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 
 namespace quenlo {
@@ -121,6 +124,7 @@ QtForm::QtForm(const FormDescription &description, QtServices services, QWidget 
     setWindowTitle(qtext(description.caption));
     setWindowIcon(programicon());
     setFont(windowfont(description));
+    setAcceptDrops(description.takesdroppedfiles);
     const auto client = pixels(0, 0, description.width, description.height, kLayoutDpi);
     setFixedSize(client.width, client.height);
 
@@ -134,6 +138,8 @@ QtForm::QtForm(const FormDescription &description, QtServices services, QWidget 
             widget->setProperty("index", control.index);
         widget->setGeometry(placement(control));
         widget->setEnabled(control.enabled);
+        // A drop anywhere goes to the window.
+        widget->setAcceptDrops(false);
         if (control.font)
             widget->setFont(qfont(*control.font));
         if (control.describesform)
@@ -178,6 +184,7 @@ FormContext QtForm::context()
 
 void QtForm::attach(FormCode &code)
 {
+    code_ = &code;
     for (const auto &built : controls_) {
         if (built.description->kind != ControlKind::CommandButton)
             continue;
@@ -185,6 +192,50 @@ void QtForm::attach(FormCode &code)
         connect(static_cast<QPushButton *>(built.widget), &QPushButton::clicked, this,
                 [&code, control] { code.click(control->name, control->index); });
     }
+}
+
+namespace {
+
+// The one local file, not a folder, that a drag carries, and that the window
+// may take without the drag's source deleting it: as a copy or a link, never
+// moved. Sets the drop's action to match.
+std::optional<std::string> droppedfile(QDropEvent *event)
+{
+    const auto possible = event->possibleActions();
+    const Qt::DropAction action = possible & Qt::CopyAction ? Qt::CopyAction
+                                  : possible & Qt::LinkAction ? Qt::LinkAction
+                                                              : Qt::IgnoreAction;
+    const QMimeData *data = event->mimeData();
+    if (action == Qt::IgnoreAction || !data || !data->hasUrls())
+        return std::nullopt;
+    const auto urls = data->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile())
+        return std::nullopt;
+    const QString local = urls.front().toLocalFile();
+    if (local.isEmpty() || QFileInfo(local).isDir())
+        return std::nullopt;
+    event->setDropAction(action);
+    return QFile::encodeName(QDir::toNativeSeparators(local)).toStdString();
+}
+
+} // namespace
+
+void QtForm::dragEnterEvent(QDragEnterEvent *event)
+{
+    event->setAccepted(code_ && droppedfile(event));
+}
+
+void QtForm::dragMoveEvent(QDragMoveEvent *event)
+{
+    event->setAccepted(code_ && droppedfile(event));
+}
+
+void QtForm::dropEvent(QDropEvent *event)
+{
+    const auto path = code_ ? droppedfile(event) : std::nullopt;
+    event->setAccepted(path.has_value());
+    if (path)
+        code_->dropped(*path);
 }
 
 } // namespace quenlo

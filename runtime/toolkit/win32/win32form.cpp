@@ -9,8 +9,10 @@
 #include "win32messageboxes.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <array>
+#include <optional>
 
 namespace quenlo {
 
@@ -21,6 +23,9 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBO
 constexpr DWORD kExStyle = 0;
 constexpr int kFirstId = 100; // clear of IDOK and IDCANCEL, which IsDialogMessage sends for Enter and Esc
 constexpr UINT kShownMessage = WM_APP + 1;
+// The message with which a drop reaches a program that runs elevated,
+// beside WM_DROPFILES and WM_COPYDATA.
+constexpr UINT kCopyGlobalData = 0x0049;
 
 // The window's own face: the first the system has.
 const std::array<std::wstring, 6> kWindowFaces{L"Microsoft Sans Serif", L"Tahoma", L"Liberation Sans",
@@ -74,6 +79,13 @@ Win32Form::Win32Form(const FormDescription &description)
         failed("cannot create the window");
     messages_ = std::make_unique<Win32MessageBoxes>(window());
     dialogs_ = std::make_unique<Win32FileDialogs>(window());
+    if (description.takesdroppedfiles) {
+        ::DragAcceptFiles(window(), TRUE);
+        // Run as administrator, the window still takes a drop from Explorer,
+        // which runs as the user, where Windows lets it.
+        for (const UINT message : {UINT{WM_DROPFILES}, UINT{WM_COPYDATA}, kCopyGlobalData})
+            ::ChangeWindowMessageFilterEx(window(), message, MSGFLT_ALLOW, nullptr);
+    }
     toolsdescription_ = std::make_unique<WindowDescription>(descriptiontext(description));
     build();
     dpi_ = static_cast<int>(::GetDpiForWindow(window()));
@@ -269,6 +281,37 @@ void Win32Form::dispatch(const std::function<void()> &call)
     ::DestroyWindow(window());
 }
 
+namespace {
+
+// The one file, not a folder, of a drop, as UTF-8; nothing for several.
+std::optional<std::string> droppedfile(HDROP drop)
+{
+    if (::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) != 1)
+        return std::nullopt;
+    std::wstring name(::DragQueryFileW(drop, 0, nullptr, 0) + 1, L'\0');
+    name.resize(::DragQueryFileW(drop, 0, name.data(), static_cast<UINT>(name.size())));
+    const DWORD attributes = ::GetFileAttributesW(name.c_str());
+    if (name.empty() || (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)))
+        return std::nullopt;
+    return win::toutf8(name, win::LoneSurrogate::keep);
+}
+
+} // namespace
+
+// WM_DROPFILES gives no say over the cursor, which showed that a drop is
+// taken: a drop the window refuses (several files, a folder, or while a
+// dialog or message box is up) beeps instead.
+void Win32Form::dropfiles(HDROP drop)
+{
+    const auto path = droppedfile(drop);
+    ::DragFinish(drop);
+    if (!path || !code_ || !::IsWindowEnabled(window())) {
+        ::MessageBeep(MB_ICONWARNING);
+        return;
+    }
+    dispatch([&] { code_->dropped(*path); });
+}
+
 LRESULT Win32Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
 {
     switch (message) {
@@ -292,6 +335,9 @@ LRESULT Win32Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
             return 0;
         }
         break;
+    case WM_DROPFILES:
+        dropfiles(reinterpret_cast<HDROP>(wparam));
+        return 0;
     case kShownMessage:
         if (code_)
             dispatch([&] { code_->shown(); });

@@ -6,6 +6,8 @@
 #include "form.h"
 #include "win32fonts.h"
 
+#include <shellapi.h>
+
 #include <functional>
 #include <memory>
 #include <vector>
@@ -16,8 +18,9 @@ namespace quenlo {
 // stored description: each control at its twips in pixels at the window's
 // DPI, laid out again when the DPI changes; tab order as described; the
 // font at which every text fits. Enter and Space press the focused button,
-// and no button is the window's default. Its Open dialog and message boxes
-// are owned by the window.
+// and no button is the window's default. Where the description takes
+// dropped files, one file dropped on the window goes to the code. Its Open
+// dialog and message boxes are owned by the window.
 class Win32Form final : public BaseWindow<Win32Form>, public Controls {
 public:
     // Throws quenlo::Error when the window cannot be created.
@@ -55,6 +58,7 @@ private:
     void layout(int dpi, POINT topleft);
     void click(int id);
     void dispatch(const std::function<void()> &call);
+    void dropfiles(HDROP drop);
     LRESULT defaultbutton() const;
     HWND firstfocus() const;
 
