@@ -2,9 +2,9 @@
 # The Linux window as the desktop starts it: the command line's answers with
 # no screen at all; then, on a screen of its own, started with a file (a
 # name with spaces, one with non-ASCII characters, one after "--"), Fix
-# fixes that very file; given two, it says it takes the first; at the
-# desktop's usual font (KDE's kdeglobals, read by Qt's platform theme) the
-# window keeps its size.
+# fixes that very file; given two, it says it takes the first; with the
+# desktop's font at 16 points (KDE's kdeglobals, read by Qt's platform
+# theme) the window grows with it.
 # Usage: on-xvfb.sh window_start_test.sh QUENLO
 set -u
 exe=$(realpath "$1")
@@ -69,6 +69,7 @@ done <<'ROWS'
 Site plan 2024.PRJ|||429x87
 Ärger über Öl.PRJ|second.PRJ||429x87
 -Übergabe Plan.PRJ||10|429x87
+Groß.PRJ||16|621x126
 ROWS
 [ "$failures" -eq 0 ] && echo "window_start_test: all passed"
 [ "$failures" -eq 0 ]

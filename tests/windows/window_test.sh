@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # quenlo.exe under Wine, driven with xdotool as a person would: the caption
-# and client size at 96 and 144 dpi, Enter on the path box, Alt+S and the
-# real Open dialog, Fix and its message boxes, the file's bytes, a missing
-# file, Escape, files named on the command line, --version. Run it on a
-# screen of its own; with a folder, it leaves screenshots there.
+# and client size at 96 and 144 dpi and at a larger message font, Enter on
+# the path box, Alt+S and the real Open dialog, Fix and its message boxes,
+# the file's bytes, a missing file, Escape, files named on the command line,
+# --version. Run it on a screen of its own; with a folder, it leaves
+# screenshots there.
 # Usage: on-xvfb.sh window_test.sh QUENLO_EXE [SCREENSHOT_DIR]
 set -eu
 exe=$(realpath "$1")
@@ -16,8 +17,11 @@ done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/quenlo-window.XXXXXX")
 app=
+font=
 cleanup() {
     if [ -n "$app" ] && kill -0 "$app" 2>/dev/null; then kill "$app" 2>/dev/null || true; fi
+    # The prefix's text size as it was.
+    [ -z "$font" ] || wine reg add 'HKCU\Control Panel\Desktop\WindowMetrics' /v MessageFont /t REG_BINARY /d "$font" /f >/dev/null 2>&1
     wineserver -w 2>/dev/null || true
     rm -rf "$work"
 }
@@ -172,6 +176,19 @@ cmp -s <(printf '%s' "$good") "$files/SECOND.PRJ" || fail "the second file named
 key Return
 waitgone 'Fix Result' || fail "the 'Fix Result' box stayed"
 stop
+
+step "a larger message font: the window grows with it"
+metrics='HKCU\Control Panel\Desktop\WindowMetrics'
+font=$(wine reg query "$metrics" /v MessageFont | tr -d '\r' | awk '$1 == "MessageFont" { print $3 }')
+# lfHeight -18: 13.5 points, half as large again as Windows' 9.
+wine reg add "$metrics" /v MessageFont /t REG_BINARY /d "EEFFFFFF${font:8}" /f >/dev/null 2>&1
+wineserver -w
+start
+got=$(size "$main")
+shot window-message-font-150
+stop
+wine reg add "$metrics" /v MessageFont /t REG_BINARY /d "$font" /f >/dev/null 2>&1
+[ "$got" = 644x131 ] || fail "client area at a 13.5-point message font is $got, not 644x131"
 
 step "144 dpi: client size"
 setdpi 144

@@ -8,6 +8,7 @@
 #include "twips.h"
 #include "windowfont.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -22,41 +23,48 @@ namespace quenlo {
 
 namespace {
 
-// Qt lays out in pixels at 96 dpi and scales them for the screen.
+// Qt lays out in pixels at 96 dpi and scales them for the screen; the
+// window is laid out at more where the user asked for larger text.
 constexpr int kLayoutDpi = 96;
 
-// Room a push button keeps between its frame and its text.
+// The largest general font that the usual desktops have by default
+// (GNOME's; KDE's, Xfce's and Qt's own are smaller): the window grows only
+// past it.
+constexpr double kUsualDesktopPoints = 11;
+
+// Room a push button keeps between its frame and its text, at 96 dpi.
 constexpr int kButtonPadding = 4;
 
-QRect placement(const ControlDescription &control)
+QRect placement(const ControlDescription &control, int dpi)
 {
-    const auto box = pixels(control.left, control.top, control.width, control.height, kLayoutDpi);
+    const auto box = pixels(control.left, control.top, control.width, control.height, dpi);
     return {box.left, box.top, box.width, box.height};
 }
 
-QFont qfont(const FontDescription &font)
+QFont qfont(const FontDescription &font, int dpi)
 {
     QFont result(qtext(font.face));
-    result.setPointSizeF(font.points);
+    result.setPointSizeF(font.points * dpi / kLayoutDpi);
     result.setBold(font.bold);
     return result;
 }
 
 // A plain sans-serif face, as small as it must be for every text that is
 // shown in the window's own font to fit its place.
-QFont windowfont(const FormDescription &form)
+QFont windowfont(const FormDescription &form, int dpi)
 {
     QFont font;
     font.setFamilies({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
                       QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
     font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(8.0);
+    font.setPointSizeF(8.0 * dpi / kLayoutDpi);
+    const int padding = kButtonPadding * dpi / kLayoutDpi;
     std::vector<TextBox> boxes;
     for (const auto &control : form.controls) {
         if (control.font || control.kind == ControlKind::TextBox)
             continue;
         const bool button = control.kind == ControlKind::CommandButton;
-        boxes.push_back(TextBox{qtext(control.text), placement(control).size(), control.wrap, button ? kButtonPadding : 0});
+        boxes.push_back(TextBox{qtext(control.text), placement(control, dpi).size(), control.wrap, button ? padding : 0});
     }
     return fittingfont(font, boxes);
 }
@@ -111,6 +119,13 @@ std::pair<QWidget *, std::unique_ptr<Control>> build(const ControlDescription &c
 
 } // namespace
 
+int desktoptextpercent()
+{
+    const QFont font = QGuiApplication::font();
+    const double points = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize() * 72.0 / kLayoutDpi;
+    return textpercent(points, kUsualDesktopPoints);
+}
+
 QtForm::QtForm(const FormDescription &description, QtServices services, QWidget *parent)
     : QWidget(parent)
     , ownmessages_(services.messages ? nullptr : std::make_unique<MessageBoxes>(this))
@@ -120,12 +135,13 @@ QtForm::QtForm(const FormDescription &description, QtServices services, QWidget 
 {
     static const bool accessibility = (installaccessibility(), true);
     (void)accessibility;
+    const int dpi = scaleddpi(kLayoutDpi, desktoptextpercent());
     setObjectName(qtext(description.name));
     setWindowTitle(qtext(description.caption));
     setWindowIcon(programicon());
-    setFont(windowfont(description));
+    setFont(windowfont(description, dpi));
     setAcceptDrops(description.takesdroppedfiles);
-    const auto client = pixels(0, 0, description.width, description.height, kLayoutDpi);
+    const auto client = pixels(0, 0, description.width, description.height, dpi);
     setFixedSize(client.width, client.height);
 
     // Made in the order assistive tools read them; the focus moves in the
@@ -136,12 +152,12 @@ QtForm::QtForm(const FormDescription &description, QtServices services, QWidget 
         widget->setObjectName(qtext(control.name));
         if (control.index >= 0)
             widget->setProperty("index", control.index);
-        widget->setGeometry(placement(control));
+        widget->setGeometry(placement(control, dpi));
         widget->setEnabled(control.enabled);
         // A drop anywhere goes to the window.
         widget->setAcceptDrops(false);
         if (control.font)
-            widget->setFont(qfont(*control.font));
+            widget->setFont(qfont(*control.font, dpi));
         if (control.describesform)
             setAccessibleDescription(qtext(control.text));
         controls_.push_back({&control, widget, std::move(adapter)});

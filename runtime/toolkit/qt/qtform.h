@@ -19,8 +19,9 @@ struct QtServices {
 };
 
 // A window built with Qt widgets from its stored description: each control
-// at its twips (15 to a pixel; Qt scales for high-dpi screens), in tab
-// order, with the font at which every text fits. Enter and Space press
+// at its twips (15 to a pixel; Qt scales for high-dpi screens; more where
+// the desktop's font is larger than usual, see desktoptextpercent()), in
+// tab order, with the font at which every text fits. Enter and Space press
 // the focused button, and no button is the window's default. Where the
 // description takes dropped files, one local file dropped anywhere on the
 // window goes to the code.
@@ -60,5 +61,10 @@ private:
     std::vector<Built> controls_;
     FormCode *code_ = nullptr;
 };
+
+// The text size the desktop's general font asks for, as the platform theme
+// gives it to the application, in percent of the size most desktops use by
+// default (textpercent()).
+int desktoptextpercent();
 
 } // namespace quenlo

@@ -11,7 +11,9 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <optional>
 
 namespace quenlo {
@@ -23,6 +25,9 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBO
 constexpr DWORD kExStyle = 0;
 constexpr int kFirstId = 100; // clear of IDOK and IDCANCEL, which IsDialogMessage sends for Enter and Esc
 constexpr UINT kShownMessage = WM_APP + 1;
+// What Windows' message font and Text size are by default: Segoe UI at 9
+// points, 100 percent.
+constexpr double kUsualMessagePoints = 9.0;
 // The message with which a drop reaches a program that runs elevated,
 // beside WM_DROPFILES and WM_COPYDATA.
 constexpr UINT kCopyGlobalData = 0x0049;
@@ -86,6 +91,7 @@ Win32Form::Win32Form(const FormDescription &description)
         for (const UINT message : {UINT{WM_DROPFILES}, UINT{WM_COPYDATA}, kCopyGlobalData})
             ::ChangeWindowMessageFilterEx(window(), message, MSGFLT_ALLOW, nullptr);
     }
+    textpercent_ = systemtextpercent();
     toolsdescription_ = std::make_unique<WindowDescription>(descriptiontext(description));
     build();
     dpi_ = static_cast<int>(::GetDpiForWindow(window()));
@@ -99,6 +105,7 @@ Win32Form::~Win32Form()
     if (window())
         ::DestroyWindow(window());
 }
+
 
 void Win32Form::build()
 {
@@ -128,9 +135,28 @@ void Win32Form::build()
     }();
 }
 
-void Win32Form::layout(int dpi, POINT topleft)
+int systemtextpercent()
 {
-    dpi_ = dpi;
+    int percent = 100;
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, 96))
+        percent = textpercent(std::abs(metrics.lfMessageFont.lfHeight) * 72.0 / 96, kUsualMessagePoints);
+    DWORD scale = 0;
+    DWORD size = sizeof scale;
+    if (::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Accessibility", L"TextScaleFactor", RRF_RT_REG_DWORD,
+                       nullptr, &scale, &size)
+        == ERROR_SUCCESS)
+        percent = std::max(percent, textpercent(scale, 100));
+    return percent;
+}
+
+// `dpi` is the screen's; the window is laid out at more where the user asked
+// for larger text.
+void Win32Form::layout(int screendpi, POINT topleft)
+{
+    dpi_ = screendpi;
+    const int dpi = scaleddpi(screendpi, textpercent_);
     const int padding = ::MulDiv(kButtonPadding, dpi, 96);
     std::vector<TextBox> boxes;
     for (const auto &built : controls_) {
@@ -180,7 +206,7 @@ void Win32Form::layout(int dpi, POINT topleft)
 
     const SIZE client{pixels(description_.width, dpi), pixels(description_.height, dpi)};
     RECT frame{0, 0, client.cx, client.cy};
-    ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExStyle, static_cast<UINT>(dpi));
+    ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExStyle, static_cast<UINT>(screendpi));
     SIZE outer{frame.right - frame.left, frame.bottom - frame.top};
     ::SetWindowPos(window(), nullptr, topleft.x, topleft.y, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     // The frame drawn may differ from the one computed for `dpi` (a caption
@@ -342,6 +368,14 @@ LRESULT Win32Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
         if (code_)
             dispatch([&] { code_->shown(); });
         return 0;
+    case WM_SETTINGCHANGE:
+        if (const int percent = systemtextpercent(); percent != textpercent_) {
+            textpercent_ = percent;
+            RECT placed{};
+            ::GetWindowRect(window(), &placed);
+            layout(dpi_, {placed.left, placed.top});
+        }
+        break;
     case WM_DPICHANGED: {
         const auto *suggested = reinterpret_cast<const RECT *>(lparam);
         layout(HIWORD(wparam), {suggested->left, suggested->top});

@@ -16,11 +16,12 @@ namespace quenlo {
 
 // A window built with Win32 child windows (BUTTON, EDIT, STATIC) from its
 // stored description: each control at its twips in pixels at the window's
-// DPI, laid out again when the DPI changes; tab order as described; the
-// font at which every text fits. Enter and Space press the focused button,
-// and no button is the window's default. Where the description takes
-// dropped files, one file dropped on the window goes to the code. Its Open
-// dialog and message boxes are owned by the window.
+// DPI, times the text size the user asked for (systemtextpercent()), laid
+// out again when either changes; tab order as described; the font at which
+// every text fits. Enter and Space press the focused button, and no button
+// is the window's default. Where the description takes dropped files, one
+// file dropped on the window goes to the code. Its Open dialog and message
+// boxes are owned by the window.
 class Win32Form final : public BaseWindow<Win32Form>, public Controls {
 public:
     // Throws quenlo::Error when the window cannot be created.
@@ -72,7 +73,13 @@ private:
     FormCode *code_ = nullptr;
     HWND lastfocus_ = nullptr;
     int dpi_ = 96;
+    int textpercent_ = 100;
     std::unique_ptr<WindowDescription> toolsdescription_;
 };
+
+// The text size the user asked Windows for, in percent of the usual: the
+// larger of what the message font (Settings, or Wine's registry) and the
+// "Text size" accessibility setting ask for, at least 100.
+int systemtextpercent();
 
 } // namespace quenlo
