@@ -1,8 +1,9 @@
 # Two .debs from the one build, one per install component:
 #   quenlo-fix  /usr/bin/quenlo-fix and its man page; needs no Qt and no X,
 #               so that a file server can have the command line alone;
-#   quenlo      /usr/bin/quenlo, its man page, the desktop entry, the AppStream
-#               metainfo and the icon theme; recommends quenlo-fix.
+#   quenlo      /usr/bin/quenlo, its man page, the desktop entry, the type of
+#               project files, the AppStream metainfo and the icon theme;
+#               recommends quenlo-fix.
 # Each carries the copyright and changelog that Debian asks of every package.
 find_program(QUENLO_SCDOC scdoc REQUIRED)
 find_program(QUENLO_GZIP gzip REQUIRED)
@@ -38,6 +39,12 @@ foreach(package IN LISTS packages)
 endforeach()
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/${QUENLO_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT quenlo)
+# The type of project files that the desktop entry names (MimeType=). The
+# shared-mime-info and desktop-file-utils packages watch these folders with
+# dpkg triggers and rebuild the MIME and desktop databases themselves, so the
+# package needs no scripts of its own for them.
+install(FILES ${PROJECT_SOURCE_DIR}/ui/${QUENLO_APP_ID}.mime.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME ${QUENLO_APP_ID}.xml COMPONENT quenlo)
 
 # The installed programs keep no .comment section (the compiler's name), as
 # dh_strip leaves them; CPack's own strip keeps it.

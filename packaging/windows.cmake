@@ -5,7 +5,10 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_CURRENT_S
 file(READ ${CMAKE_CURRENT_SOURCE_DIR}/README.txt readme)
 set(window_line "")
 if(TARGET quenlo)
-    set(window_line "quenlo.exe      the window: Select... chooses a project file, Fix repairs it.\n\n")
+    string(CONCAT window_line
+        "quenlo.exe      the window: Select... chooses a project file, Fix repairs it.\n"
+        "                A file dropped on quenlo.exe or on its window is chosen\n"
+        "                as if with Select...; quenlo.exe --help tells more.\n\n")
 endif()
 string(REPLACE "@QUENLO_ZIP_PROGRAMS@\n" "${window_line}" readme "${readme}")
 file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/README.txt CONTENT "${readme}" @ONLY NEWLINE_STYLE CRLF)
@@ -35,7 +38,10 @@ if(TARGET quenlo)
     # Start menu: Quenlo\Quenlo.lnk, and the icon in Apps & features.
     set(CPACK_PACKAGE_EXECUTABLES quenlo Quenlo)
     set(CPACK_NSIS_INSTALLED_ICON_NAME quenlo.exe)
+    # quenlo.exe under "Open with" for .PRJ files.
+    set(CPACK_QUENLO_OPEN_WITH ON)
 else()
+    set(CPACK_QUENLO_OPEN_WITH OFF)
     set(CPACK_NSIS_INSTALLED_ICON_NAME quenlo-fix.exe)
 endif()
 
