@@ -37,11 +37,11 @@ public:
         for (next_ = 0; next_ < args.size() && result_.error.empty();) {
             const auto &arg = args[next_++];
             if (optionsended)
-                result_.options.files.push_back(arg);
+                file(arg);
             else if (asksforhelp(arg))
                 request(Request::Help);
             else if (arg.size() < 2 || arg[0] != '-')
-                result_.options.files.push_back(arg);
+                file(arg);
             else if (arg == "--")
                 optionsended = true;
             else if (arg[1] == '-')
@@ -55,6 +55,16 @@ public:
     }
 
 private:
+    void file(const std::string &name)
+    {
+        // A name no file can have is the command line's fault: it may have
+        // swallowed options meant for the run.
+        if (auto hint = namehint(name); !hint.empty())
+            result_.error = quoted(name) + ": " + hint;
+        else
+            result_.options.files.push_back(name);
+    }
+
     void request(Request request)
     {
         // The first of help and version asked for is the one answered.

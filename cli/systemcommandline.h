@@ -17,4 +17,8 @@ std::string_view helptext();
 // --help: "/?" and "-?" on Windows, as every Windows command takes them.
 bool asksforhelp(std::string_view arg);
 
+// Why no file can have the name `name` on this system, with a hint at what
+// was meant; empty when it may name a file.
+std::string namehint(std::string_view name);
+
 } // namespace quenlo::cli

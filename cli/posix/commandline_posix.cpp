@@ -1,4 +1,4 @@
-// quenlo-fix's help on Linux and other POSIX systems.
+// quenlo-fix's help and names on Linux and other POSIX systems.
 #include "systemcommandline.h"
 
 namespace quenlo::cli {
@@ -37,6 +37,12 @@ std::string_view helptext()
 bool asksforhelp(std::string_view)
 {
     return false;
+}
+
+// Any bytes but '/' and NUL may be a name here.
+std::string namehint(std::string_view)
+{
+    return {};
 }
 
 } // namespace quenlo::cli

@@ -1,5 +1,7 @@
-// quenlo-fix's help on Windows: /? asks for it, and it speaks of Windows
-// (folders, one flush per file, Ctrl+C and Ctrl+Break).
+// quenlo-fix's help and names on Windows: /? asks for help, the help speaks
+// of Windows (folders, one flush per file, Ctrl+C and Ctrl+Break), and a
+// name holding '"' is told apart as what cmd or PowerShell made of a
+// quoted folder typed with its last backslash.
 #include "systemcommandline.h"
 
 namespace quenlo::cli {
@@ -42,6 +44,22 @@ std::string_view helptext()
 bool asksforhelp(std::string_view arg)
 {
     return arg == "/?" || arg == "-?";
+}
+
+// A '"' never reaches a program from a quoted name but as a backslash
+// before the closing quote: "C:\My Projects\" arrives as C:\My Projects"
+// followed by the rest of the line, options included.
+std::string namehint(std::string_view name)
+{
+    const auto quote = name.find('"');
+    if (quote == std::string_view::npos)
+        return {};
+    auto meant = std::string(name.substr(0, quote));
+    while (!meant.empty() && meant.back() == '\\')
+        meant.pop_back();
+    return "no Windows name holds '\"': a backslash right before a closing quote keeps the quote, and the rest of "
+           "the line with it; type the folder without its last backslash (\"" + meant + "\") or double it (\"" + meant
+           + "\\\\\")";
 }
 
 } // namespace quenlo::cli
