@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Black-box cases for quenlo-fix over many files: several workers, the same
 # file under several names, folders (-r), wildcards on Windows, odd entries,
-# Ctrl-C. Each checks the lines, the exit status and the files afterwards,
+# Ctrl-C; on Windows also programs holding a file. Each checks the lines, the exit status and the files afterwards,
 # and that nothing hangs.
 # Usage: batch_test.sh CASE PROGRAM [RUNNER...]   (RUNNER: e.g. wine)
 # Exits 77 (skipped) for a case the platform cannot show.
@@ -337,6 +337,33 @@ odd-names)
     fix T.PRJ.
     [[ $out == [A-Z]:\\*\\T.PRJ:\ "$fixed_text" ]] || fail "typed T.PRJ. reported as: $out"
     check "T.PRJ" "/8202 MIRD T" "$(cat T.PRJ)"
+    ;;
+open-elsewhere)
+    # Beside another program holding the file (holdfile.exe ACCESS SHARE),
+    # the dry run foresees the real run: its reason and exit status.
+    $windows || skip "Windows' sharing modes"
+    for row in "viewer r r" "editor rw r" "writer w rw" "exclusive r -" "reader r rwd"; do
+        read -r holder access share <<<"$row"
+        project HELD.PRJ "$holder"
+        mkfifo release
+        "${runner[@]}" "$QUENLO_HOLDFILE" HELD.PRJ "$access" "$share" <release >held.txt &
+        exec 7>release
+        for _ in $(seq 300); do grep -q held held.txt && break; sleep 0.1; done
+        fix -n HELD.PRJ
+        dry="$status|$err"
+        fix HELD.PRJ
+        exec 7>&-
+        wait
+        rm release
+        reason=${err#quenlo-fix: HELD.PRJ: }
+        [ "$share" = - ] || reason="the real run would fail: $reason" # unread, the dry run fails as the real one
+        if [ "$holder" = reader ]; then
+            check "$holder" "0||0|HELD.PRJ: $fixed_text" "$dry|$status|$out"
+        else
+            check "$holder" "2|quenlo-fix: HELD.PRJ: $reason|2|/8203 MIRD $holder" "$dry|$status|$(cat HELD.PRJ)"
+            contains "$holder's reason" "being used by another process" "$err"
+        fi
+    done
     ;;
 *)
     echo "unknown case $case_name"
