@@ -153,7 +153,8 @@ struct WalkedFile {
 };
 
 // The entries of the folder held, without "." and "..", in no particular
-// order. Throws quenlo::Error naming the folder and the bare reason
+// order; on Windows without the folders marked both hidden and system (the
+// recycle bin, System Volume Information), which Explorer does not show. Throws quenlo::Error naming the folder and the bare reason
 // ("Permission denied") when it cannot be read, as Folders::hold() does.
 std::vector<FolderEntry> listfolder(const HeldFolder &folder);
 

@@ -5,6 +5,8 @@
 // met (volume serial number and file ID). Entries are reached by their names
 // exactly as listed, through the \\?\ form, so that a name ending in a dot or
 // a space leads to that very entry, never to its namesake without them.
+// Folders marked both hidden and system are left out of listings, as
+// Explorer leaves them out.
 #include "folderwalk.h"
 #include "utf16.h"
 #include "widepath.h"
@@ -41,6 +43,15 @@ std::wstring exactfolder(const Folder &folder)
     if (const Folder *parent = folder.parent())
         return exactpath(*parent, folder.name());
     return widepath(folder.name().empty() ? "." : folder.name());
+}
+
+// The system's own folders (the recycle bin, System Volume Information,
+// and junctions such as "Documents and Settings"), which Explorer does not
+// show and a walk does not enter unless named.
+bool systemfolder(DWORD attributes)
+{
+    constexpr DWORD hiddensystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) && (attributes & hiddensystem) == hiddensystem;
 }
 
 } // namespace
@@ -161,7 +172,7 @@ std::vector<FolderEntry> listfolder(const HeldFolder &held)
     }
     do {
         const std::wstring name = data.cFileName;
-        if (name != L"." && name != L"..")
+        if (name != L"." && name != L".." && !systemfolder(data.dwFileAttributes))
             entries.push_back(
                 {win::toutf8(name, win::LoneSurrogate::keep), entrykind(data.dwFileAttributes, data.dwReserved0)});
     } while (::FindNextFileW(search, &data));

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Black-box cases for quenlo-fix over many files: several workers, the same
 # file under several names, folders (-r), wildcards on Windows, odd entries,
-# Ctrl-C; on Windows also programs holding a file. Each checks the lines, the exit status and the files afterwards,
+# Ctrl-C; on Windows also programs holding a file, and system folders. Each checks the lines, the exit status and the files afterwards,
 # and that nothing hangs.
 # Usage: batch_test.sh CASE PROGRAM [RUNNER...]   (RUNNER: e.g. wine)
 # Exits 77 (skipped) for a case the platform cannot show.
@@ -364,6 +364,26 @@ open-elsewhere)
             contains "$holder's reason" "being used by another process" "$err"
         fi
     done
+    ;;
+system-folders)
+    # A drive's own hidden system folders are not walked unless named;
+    # hidden files are, and folders only hidden or only system. Wine keeps
+    # DOS attributes in an extended attribute.
+    $windows || skip "Windows' attributes"
+    mkdir -p 'd/$RECYCLE.BIN/S-1' 'd/System Volume Information' d/Hidden d/Sys
+    for f in 'd/$RECYCLE.BIN/S-1/$R0A.PRJ' 'd/System Volume Information/t.PRJ' d/Hidden/h.PRJ d/Sys/s.PRJ d/hid.PRJ; do
+        project "$f" x
+    done
+    for row in '$RECYCLE.BIN 0x16' 'System Volume Information 0x16' 'Hidden 0x12' 'Sys 0x14' 'hid.PRJ 0x22'; do
+        setfattr -n user.DOSATTRIB -v "\"${row##* }\"" "d/${row% *}" || skip "no extended attributes here"
+    done
+    walked=$(printf 'd\\%s: %s\n' hid.PRJ "$done_text" 'Hidden\h.PRJ' "$done_text" 'Sys\s.PRJ' "$done_text")
+    fix -r d
+    check "walk" "0|${walked//"$done_text"/$fixed_text}" "$status|$out"
+    fix -r 'd\*'
+    check "pattern" "0|$walked" "$status|$out"
+    fix -r 'd\$RECYCLE.BIN'
+    check "named" "0|d\\\$RECYCLE.BIN\\S-1\\\$R0A.PRJ: $fixed_text" "$status|$out"
     ;;
 *)
     echo "unknown case $case_name"
