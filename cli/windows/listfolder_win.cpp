@@ -6,7 +6,7 @@
 // exactly as listed, through the \\?\ form, so that a name ending in a dot or
 // a space leads to that very entry, never to its namesake without them.
 // Folders marked both hidden and system are left out of listings, as
-// Explorer leaves them out.
+// Explorer leaves them out; entries are shown in the order dir shows them.
 #include "folderwalk.h"
 #include "utf16.h"
 #include "widepath.h"
@@ -18,6 +18,8 @@
 #endif
 #include <windows.h>
 
+#include <algorithm>
+#include <numeric>
 #include <unordered_map>
 
 namespace quenlo::cli {
@@ -181,6 +183,27 @@ std::vector<FolderEntry> listfolder(const HeldFolder &held)
     if (code != ERROR_NO_MORE_FILES)
         unreadable(code, held.folder());
     return entries;
+}
+
+void sortentries(std::vector<FolderEntry> &entries)
+{
+    std::vector<std::wstring> names;
+    names.reserve(entries.size());
+    for (const auto &entry : entries)
+        names.push_back(win::toutf16lossy(entry.name));
+    std::vector<std::size_t> order(entries.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const auto &one = names[a], &other = names[b];
+        const int compared = ::CompareStringOrdinal(one.data(), static_cast<int>(one.size()), other.data(),
+                                                    static_cast<int>(other.size()), TRUE);
+        return compared != CSTR_EQUAL ? compared == CSTR_LESS_THAN : entries[a].name < entries[b].name;
+    });
+    std::vector<FolderEntry> sorted;
+    sorted.reserve(entries.size());
+    for (const auto at : order)
+        sorted.push_back(std::move(entries[at]));
+    entries.swap(sorted);
 }
 
 bool isfolderin(const HeldFolder &folder, const std::string &name)

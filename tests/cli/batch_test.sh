@@ -110,7 +110,7 @@ many-names)
     check "files left unfixed" 0 "$(grep -l '^/8203' -- *.PRJ | wc -l)"
     ;;
 recursive)
-    # Every .PRJ of the tree in any letter case, by bytes, depth first;
+    # Every .PRJ of the tree in any letter case, in the system's order, depth first;
     # other files left alone and not reported; a file argument as such.
     mkdir -p tree/b/deep tree/empty
     for f in tree/A.PRJ tree/c.prj tree/b/x.Prj tree/b/deep/y.PRJ tree/Z.PRJ SOLO.PRJ; do project "$f" "$f"; done
@@ -118,9 +118,11 @@ recursive)
     printf 'MIRD/8202\n' >tree/b/old.PRJ
     fix -r -j 4 tree SOLO.PRJ
     check status 0 "$status"
-    check stdout "$(printf 'tree%sA.PRJ: %s\ntree%sZ.PRJ: %s\ntree%sb%sdeep%sy.PRJ: %s\ntree%sb%sold.PRJ: %s\ntree%sb%sx.Prj: %s\ntree%sc.prj: %s\nSOLO.PRJ: %s' \
-        "$sep" "$fixed_text" "$sep" "$fixed_text" "$sep" "$sep" "$sep" "$fixed_text" "$sep" "$sep" "$done_text" \
-        "$sep" "$sep" "$fixed_text" "$sep" "$fixed_text" "$fixed_text")" "$out"
+    lines=("A.PRJ: $fixed_text" "Z.PRJ: $fixed_text" "b/deep/y.PRJ: $fixed_text" "b/old.PRJ: $done_text"
+           "b/x.Prj: $fixed_text" "c.prj: $fixed_text")
+    # Windows shows names as dir does: letters without regard to case.
+    $windows && lines=("${lines[0]}" "${lines[@]:2}" "${lines[1]}")
+    check stdout "$(printf 'tree/%s\n' "${lines[@]}" | tr / "$sep")"$'\n'"SOLO.PRJ: $fixed_text" "$out"
     check stderr "" "$err"
     check "other file" "/8203 not a project" "$(cat tree/notes.txt)"
     # Without -r a folder stays an error, saying how to walk it.
@@ -300,12 +302,13 @@ wildcards)
     # matches nothing is an error naming it.
     $windows || skip "only Windows expands wildcards in the program"
     mkdir sub
-    for f in b.PRJ A.PRJ c.prj sub/q.PRJ sub/qq.PRJ; do project "$f" "$f"; done
+    for f in b.PRJ A.PRJ c.prj _x.PRJ F.PRJ sub/q.PRJ sub/qq.PRJ; do project "$f" "$f"; done
     printf 'x' >notes.txt
     fix '*.PRJ' 'sub\?.PRJ' 'none*.PRJ' notes.txt
     check status 2 "$status"
-    check stdout "$(printf 'A.PRJ: %s\nb.PRJ: %s\nc.prj: %s\nsub\\q.PRJ: %s\nnotes.txt: %s' \
-        "$fixed_text" "$fixed_text" "$fixed_text" "$fixed_text" "$invalid_text")" "$out"
+    # As dir shows them: letters without regard to case.
+    check stdout "$(printf '%s: %s\n' A.PRJ "$fixed_text" b.PRJ "$fixed_text" c.prj "$fixed_text" F.PRJ "$fixed_text" \
+        _x.PRJ "$fixed_text" 'sub\q.PRJ' "$fixed_text" notes.txt "$invalid_text")" "$out"
     check stderr "quenlo-fix: none*.PRJ: no file matches" "$err"
     check "unmatched file" "/8203 MIRD sub/qq.PRJ" "$(cat sub/qq.PRJ)"
     # With -r a matching folder is walked.
@@ -330,8 +333,8 @@ odd-names)
     fix -r 'd*'
     check "stdout of matching folders" "$(printf 'data\\x.PRJ: %s\ndata.\\x.PRJ: %s' "$done_text" "$fixed_text")" "$out"
     fix -r .
-    check "stdout -r" "$(printf '.\\%s: %s\n' A.PRJ "$done_text" T.PRJ "$done_text" 'data\x.PRJ' "$done_text" \
-        'data.\x.PRJ' "$done_text" 'sp \s.PRJ' "$fixed_text")" "$out"
+    check "stdout -r" "$(printf '.\\%s: %s\n' A.PRJ "$done_text" 'data\x.PRJ' "$done_text" 'data.\x.PRJ' "$done_text" \
+        'sp \s.PRJ' "$fixed_text" T.PRJ "$done_text")" "$out"
     check "files" "MIRD/8202|/8202 MIRD data./x.PRJ|/8202 MIRD sp /s.PRJ" "$(cat data/x.PRJ)|$(cat data./x.PRJ)|$(cat 'sp /s.PRJ')"
     project T.PRJ T
     fix T.PRJ.
