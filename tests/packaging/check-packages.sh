@@ -9,7 +9,8 @@
 #              quenlo-fix.exe fixes a file; while quenlo.exe runs, uninstaller
 #              and installer refuse and change nothing; after it, the
 #              uninstaller removes every file and registry key the installer
-#              made, and takes the folder off the PATH.
+#              made, and takes the folder off the PATH; the installed readme
+#              speaks of the installed program.
 #   zip:       holds exactly the expected files.
 # Usage: on-xvfb.sh check-packages.sh PACKAGE_DIR LINUX_BUILD_DIR MINGW_BUILD_DIR
 set -euo pipefail
@@ -146,7 +147,7 @@ else
     wine "$installer" /S /PATH
     wineserver -w
     instdir=$drive/Program\ Files/Quenlo
-    for file in "${programs[@]}" README.txt Uninstall.exe; do
+    for file in "${programs[@]}" README.txt quenlo-fix.html Uninstall.exe; do
         [ -f "$instdir/$file" ] || fail "installer did not put $file in Program Files\\Quenlo"
     done
     entry=$(wine reg query "$regkey" | tr -d '\r')
@@ -191,6 +192,12 @@ else
         wine taskkill /IM quenlo.exe >/dev/null
         wait "$window" || true
     fi
+    # The installed readme speaks of the installed program and of the
+    # reference beside it.
+    readme=$(tr -d '\r' <"$instdir/README.txt")
+    [[ $readme == *Start*menu*Apps*PATH*quenlo-fix.html* && $readme != *portable* ]] \
+        && pass "the installed readme speaks of the installed program" || fail "the installed readme: $readme"
+
     wine "$instdir/Uninstall.exe" /S
     wineserver -w
     [ -e "$instdir" ] && fail "uninstaller left $(find "$instdir" | tr '\n' ' ')"
