@@ -9,8 +9,11 @@
 #              quenlo-fix.exe fixes a file; while quenlo.exe runs, uninstaller
 #              and installer refuse and change nothing; after it, the
 #              uninstaller removes every file and registry key the installer
-#              made, and takes the folder off the PATH; the installed readme
-#              speaks of the installed program.
+#              made, and takes the folder off the PATH; installed again into another
+#              folder and then into the same, one copy, one PATH entry and
+#              one uninstall entry remain, and the uninstaller removes the
+#              folders the installer made; the installed readme speaks of
+#              the installed program.
 #   zip:       holds exactly the expected files.
 # Usage: on-xvfb.sh check-packages.sh PACKAGE_DIR LINUX_BUILD_DIR MINGW_BUILD_DIR
 set -euo pipefail
@@ -197,6 +200,18 @@ else
     readme=$(tr -d '\r' <"$instdir/README.txt")
     [[ $readme == *Start*menu*Apps*PATH*quenlo-fix.html* && $readme != *portable* ]] \
         && pass "the installed readme speaks of the installed program" || fail "the installed readme: $readme"
+
+    # Installed again into another folder, then into that one again: one
+    # copy, one PATH entry and one uninstall entry, whatever the order.
+    for folder in '/D=C:\Apps\Quenlo' ''; do wine "$installer" /S $folder && wineserver -w; done
+    [ -e "$instdir" ] && fail "installing elsewhere left $(find "$instdir" | tr '\n' ' ')"
+    instdir=$drive/Apps/Quenlo
+    [ -f "$instdir/quenlo-fix.exe" ] || fail "installing into C:\\Apps\\Quenlo did not put quenlo-fix.exe there"
+    path=$(wine reg query "$envkey" /v Path | tr -d '\r')
+    [[ $path != *'Program Files\Quenlo'* && $(grep -o 'C:\\Apps\\Quenlo' <<<"$path" | wc -l) = 1 ]] \
+        && pass "PATH names C:\\Apps\\Quenlo once, Program Files\\Quenlo no more" || fail "PATH after moving: $path"
+    wine reg query "$regkey" /v InstallLocation | grep -q 'REG_SZ *C:\\Apps\\Quenlo' \
+        && pass "the uninstall entry names C:\\Apps\\Quenlo" || fail "the uninstall entry names $(wine reg query "$regkey" /v InstallLocation)"
 
     wine "$instdir/Uninstall.exe" /S
     wineserver -w
