@@ -9,7 +9,8 @@
 #              quenlo-fix.exe fixes a file; while quenlo.exe runs, uninstaller
 #              and installer refuse and change nothing; after it, the
 #              uninstaller removes every file and registry key the installer
-#              made, and takes the folder off the PATH; installed again into another
+#              made, and takes the folder off the PATH; its pages show
+#              "Quenlo 1.00" at their foot; installed again into another
 #              folder and then into the same, one copy, one PATH entry and
 #              one uninstall entry remain, and the uninstaller removes the
 #              folders the installer made; the installed readme speaks of
@@ -200,6 +201,11 @@ else
     readme=$(tr -d '\r' <"$instdir/README.txt")
     [[ $readme == *Start*menu*Apps*PATH*quenlo-fix.html* && $readme != *portable* ]] \
         && pass "the installed readme speaks of the installed program" || fail "the installed readme: $readme"
+
+    # Its pages show the program's name at their foot, not the NSIS of the
+    # machine that built it.
+    grep -qx 'BrandingText "Quenlo '"$version"'"' "$mingw_build/_CPack_Packages/win64/NSIS/project.nsi" \
+        && pass "the installer is made to show Quenlo $version on its pages" || fail "the installer shows another BrandingText"
 
     # Installed again into another folder, then into that one again: one
     # copy, one PATH entry and one uninstall entry, whatever the order.
