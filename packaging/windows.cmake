@@ -29,9 +29,10 @@ file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/README.txt CONTENT "${text}" @
 set(QUENLO_README_TITLE "Quenlo 1.00\n===========")
 set(QUENLO_README_SETUP [[
 Installed in this folder by quenlo-1.00-win64.exe. Quenlo is in the Start
-menu. To remove it, uninstall "Quenlo 1.00" in Settings > Apps (Apps &
-features). Installing again, into this folder or another, replaces this
-installation: there is only ever one.
+menu, and Explorer offers it under "Open with" for .PRJ files. To remove it,
+uninstall "Quenlo 1.00" in Settings > Apps (Apps & features). Installing
+again, into this folder or another, replaces this installation: there is
+only ever one.
 
 If "Add to the PATH" was chosen when installing, quenlo-fix.exe runs by its
 name in any command prompt opened since; otherwise type its full path, as

@@ -247,6 +247,8 @@ else
         && pass "PATH names C:\\Apps\\Quenlo once, Program Files\\Quenlo no more" || fail "PATH after moving: $path"
     wine reg query "$regkey" /v InstallLocation | grep -q 'REG_SZ *C:\\Apps\\Quenlo' \
         && pass "the uninstall entry names C:\\Apps\\Quenlo" || fail "the uninstall entry names $(wine reg query "$regkey" /v InstallLocation)"
+    [ "$has_window" = no ] || wine reg query "$classes\Quenlo.PRJ\shell\open\command" /ve | grep -qF 'C:\Apps\Quenlo\quenlo.exe' \
+        || fail "after the move, Open with does not run C:\\Apps\\Quenlo\\quenlo.exe"
 
     wine "$instdir/Uninstall.exe" /S
     wineserver -w
