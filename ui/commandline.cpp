@@ -7,9 +7,20 @@ namespace quenlo {
 namespace {
 
 #ifdef _WIN32
+#define QUENLO_HELP_OPTIONS "  -h, --help, /?   display this help and exit\n"
 #define QUENLO_MORE "quenlo-fix.exe, beside this program, fixes many files at once.\n"
+// As every Windows command takes them, besides -h and --help.
+bool asksforhelp(std::string_view arg)
+{
+    return arg == "/?" || arg == "-?";
+}
 #else
+#define QUENLO_HELP_OPTIONS "  -h, --help       display this help and exit\n"
 #define QUENLO_MORE "quenlo-fix fixes many files at once. The full reference: quenlo(1).\n"
+bool asksforhelp(std::string_view)
+{
+    return false;
+}
 #endif
 
 constexpr std::string_view kHelp =
@@ -18,8 +29,8 @@ constexpr std::string_view kHelp =
     "the file, Fix rewrites its version marker /8203 to /8202, in place.\n"
     "With FILE, the window starts with FILE selected, as if chosen with Select...\n"
     "\n"
-    "  -h, --help     display this help and exit\n"
-    "  -V, --version  output version information and exit\n"
+    QUENLO_HELP_OPTIONS
+    "  -V, --version    output version information and exit\n"
     "\n"
     "The window fixes one file at a time; given several, it takes the first.\n" QUENLO_MORE;
 
@@ -40,7 +51,10 @@ std::variant<std::vector<std::string>, CommandLineReply> parsecommandline(std::s
     std::string_view asked; // the first of the help and the version asked for
     bool optionsended = false;
     for (const std::string_view arg : args) {
-        if (optionsended || arg.size() < 2 || arg[0] != '-') {
+        if (!optionsended && asksforhelp(arg)) {
+            if (asked.empty())
+                asked = kHelp;
+        } else if (optionsended || arg.size() < 2 || arg[0] != '-') {
             files.emplace_back(arg);
         } else if (arg == "--") {
             optionsended = true;

@@ -15,9 +15,9 @@ struct CommandLineReply {
 };
 
 // Reads the window's command line (the arguments after the program's name):
-// -h/--help, -V/--version (short options may be grouped, the first asked for
-// is answered), "--" ends the options, and "-" or anything not starting with
-// "-" is a file. Returns the files, as given, to start the window with, or
+// -h/--help (on Windows also /? and -?), -V/--version (short options may be
+// grouped, the first asked for is answered), "--" ends the options, and "-"
+// or anything else not starting with "-" is a file. Returns the files, as given, to start the window with, or
 // the reply to give instead.
 std::variant<std::vector<std::string>, CommandLineReply> parsecommandline(std::span<const std::string> args);
 

@@ -3,7 +3,7 @@
 # and client size at 96 and 144 dpi and at a larger message font, Enter on
 # the path box, Alt+S and the real Open dialog, Fix and its message boxes,
 # the file's bytes, a missing file, Escape, files named on the command line,
-# --version. Run it on a screen of its own; with a folder, it leaves
+# --version and /?. Run it on a screen of its own; with a folder, it leaves
 # screenshots there.
 # Usage: on-xvfb.sh window_test.sh QUENLO_EXE [SCREENSHOT_DIR]
 set -eu
@@ -154,9 +154,10 @@ waitgone 'Quenlo' || fail "the error box stayed"
 [ ! -e "$files/MISSING.PRJ" ] || fail "Fix created MISSING.PRJ"
 stop
 
-step "--version on standard output"
+step "--version and /? on standard output"
 version=$(timeout 60 wine "$exe" --version 2>&1) || fail "--version exited with $?"
 [ "$(tr -d '\r' <<<"$version")" = "quenlo 1.00" ] || fail "--version printed '$version'"
+[[ $(timeout 60 wine "$exe" '/?' 2>&1) == Usage:\ quenlo* ]] || fail "/? gave no help"
 
 step "started with two files: told it takes the first, and Fix fixes that one"
 named='Ärger über Öl.PRJ'
