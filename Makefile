@@ -101,7 +101,7 @@ bench:
 
 # docs/screenshot.png, from the built window on a screen of its own.
 screenshot: deps
-	scripts/install-deps windows
+	scripts/install-deps screenshot
 	$(CONFIGURE) default
 	cmake --build --preset default --target quenlo
 	scripts/screenshot build/default
