@@ -90,8 +90,8 @@ fuzz:
 	build/fuzz/tests/fuzz/fixheader_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=64 \
 	    build/fuzz/corpus tests/fuzz/seeds
 
-# The figures in the README: the fix by file size, quenlo-fix against the
-# floor loop, and peak memory.
+# The figures of docs/benchmarks.md: the fix by file size, quenlo-fix
+# against the floor loop, and peak memory.
 bench:
 	scripts/install-deps core gui bench
 	$(CONFIGURE) default -DQUENLO_BUILD_BENCH=ON
