@@ -91,7 +91,7 @@ fuzz:
 	    build/fuzz/corpus tests/fuzz/seeds
 
 # The figures of docs/benchmarks.md: the fix by file size, quenlo-fix
-# against the floor loop, and peak memory.
+# against the floor loop, peak memory and the programs' sizes.
 bench:
 	scripts/install-deps core gui bench
 	$(CONFIGURE) default -DQUENLO_BUILD_BENCH=ON
