@@ -19,7 +19,7 @@ foreach(page IN LISTS packages)
     set(source ${CMAKE_CURRENT_SOURCE_DIR}/${page}.1.scd)
     set(out ${CMAKE_CURRENT_BINARY_DIR}/${page}.1.gz)
     add_custom_command(OUTPUT ${out}
-        COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/manpage.sh ${QUENLO_SCDOC} ${QUENLO_GZIP} ${source} ${out}
+        COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/manpage.sh ${QUENLO_SCDOC} ${source} ${out} ${QUENLO_GZIP} -9n
         DEPENDS ${source} ${CMAKE_CURRENT_SOURCE_DIR}/manpage.sh
         COMMENT "Making the man page ${page}(1)"
         VERBATIM)

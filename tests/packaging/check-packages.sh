@@ -9,7 +9,12 @@
 #              quenlo-fix.exe fixes a file; while quenlo.exe runs, uninstaller
 #              and installer refuse and change nothing; after it, the
 #              uninstaller removes every file and registry key the installer
-#              made, and takes the folder off the PATH.
+#              made, and takes the folder off the PATH; its pages show
+#              "Quenlo 1.00" at their foot; installed again into another
+#              folder and then into the same, one copy, one PATH entry and
+#              one uninstall entry remain, and the uninstaller removes the
+#              folders the installer made; the installed readme speaks of
+#              the installed program.
 #   zip:       holds exactly the expected files.
 # Usage: on-xvfb.sh check-packages.sh PACKAGE_DIR LINUX_BUILD_DIR MINGW_BUILD_DIR
 #        check-packages.sh PACKAGE_DIR LINUX_BUILD_DIR   (the .debs alone)
@@ -156,7 +161,7 @@ else
     wine "$installer" /S /PATH
     wineserver -w
     instdir=$drive/Program\ Files/Quenlo
-    for file in "${programs[@]}" README.txt Uninstall.exe; do
+    for file in "${programs[@]}" README.txt quenlo-fix.html Uninstall.exe; do
         [ -f "$instdir/$file" ] || fail "installer did not put $file in Program Files\\Quenlo"
     done
     entry=$(wine reg query "$regkey" | tr -d '\r')
@@ -201,6 +206,29 @@ else
         wine taskkill /IM quenlo.exe >/dev/null
         wait "$window" || true
     fi
+    # The installed readme speaks of the installed program and of the
+    # reference beside it.
+    readme=$(tr -d '\r' <"$instdir/README.txt")
+    [[ $readme == *Start*menu*Apps*PATH*quenlo-fix.html* && $readme != *portable* ]] \
+        && pass "the installed readme speaks of the installed program" || fail "the installed readme: $readme"
+
+    # Its pages show the program's name at their foot, not the NSIS of the
+    # machine that built it.
+    grep -qx 'BrandingText "Quenlo '"$version"'"' "$mingw_build/_CPack_Packages/win64/NSIS/project.nsi" \
+        && pass "the installer is made to show Quenlo $version on its pages" || fail "the installer shows another BrandingText"
+
+    # Installed again into another folder, then into that one again: one
+    # copy, one PATH entry and one uninstall entry, whatever the order.
+    for folder in '/D=C:\Apps\Quenlo' ''; do wine "$installer" /S $folder && wineserver -w; done
+    [ -e "$instdir" ] && fail "installing elsewhere left $(find "$instdir" | tr '\n' ' ')"
+    instdir=$drive/Apps/Quenlo
+    [ -f "$instdir/quenlo-fix.exe" ] || fail "installing into C:\\Apps\\Quenlo did not put quenlo-fix.exe there"
+    path=$(wine reg query "$envkey" /v Path | tr -d '\r')
+    [[ $path != *'Program Files\Quenlo'* && $(grep -o 'C:\\Apps\\Quenlo' <<<"$path" | wc -l) = 1 ]] \
+        && pass "PATH names C:\\Apps\\Quenlo once, Program Files\\Quenlo no more" || fail "PATH after moving: $path"
+    wine reg query "$regkey" /v InstallLocation | grep -q 'REG_SZ *C:\\Apps\\Quenlo' \
+        && pass "the uninstall entry names C:\\Apps\\Quenlo" || fail "the uninstall entry names $(wine reg query "$regkey" /v InstallLocation)"
+
     wine "$instdir/Uninstall.exe" /S
     wineserver -w
     [ -e "$instdir" ] && fail "uninstaller left $(find "$instdir" | tr '\n' ' ')"
