@@ -8,7 +8,7 @@
 namespace quenlo::cli {
 
 // How many files are fixed at once unless told otherwise, measured on local
-// disks (see the README's figures): where each file is flushed on its own,
+// disks (see docs/benchmarks.md): where each file is flushed on its own,
 // many, since one flush at a time leaves the disk waiting; where one flush
 // serves many files (File::sharedflush()), few.
 inline constexpr unsigned kDefaultJobs = 32;

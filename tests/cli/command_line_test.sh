@@ -5,18 +5,19 @@
 # Usage: command_line_test.sh GROUP PROGRAM [RUNNER...]   (RUNNER: e.g. wine)
 #   GROUP: grammar, done, names, names-like-ls (native only) or windows (Wine).
 set -u
-group=$1
+group=$1 case_name=$1
 program=$2
 shift 2
 runner=("$@")
 under_wine=false
 [ ${#runner[@]} -gt 0 ] && under_wine=true
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/quenlo-args.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 2
 
-failures=0
+# A failure is named by its row.
 fail() { # what expected actual
     printf 'FAIL %s: %s\n  expected: %q\n  actual:   %q\n' "$row" "$1" "$2" "$3"
     failures=$((failures + 1))
