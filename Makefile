@@ -4,7 +4,7 @@
 # as CI sets it.
 QUENLO_WERROR ?= OFF
 CONFIGURE = cmake -DQUENLO_WERROR=$(QUENLO_WERROR) --preset
-.PHONY: all deps build test run sanitize tsan windows windows-bench fuzz bench package package-check screenshot clean
+.PHONY: all deps build test run sanitize tsan windows windows-bench fuzz bench deb package package-check screenshot clean
 
 all: build
 
@@ -49,11 +49,15 @@ windows:
 # The packages, in build/packages: the two .debs from the Linux build, the
 # installer and the portable zip from the mingw-w64 build.
 PACKAGE_DIR = $(CURDIR)/build/packages
-package:
-	scripts/install-deps core gui windows package
+define make-debs
+	scripts/install-deps core gui deb
 	$(CONFIGURE) default -DQUENLO_PACKAGE_DIR=$(PACKAGE_DIR)
 	cmake --build --preset default
 	cd build/default && cpack
+endef
+package:
+	$(make-debs)
+	scripts/install-deps windows package
 	$(CONFIGURE) mingw -DQUENLO_PACKAGE_DIR=$(PACKAGE_DIR)
 	cmake --build --preset mingw
 	cd build/mingw && cpack
@@ -62,6 +66,11 @@ package:
 # Wine, on a screen of its own for quenlo.exe).
 package-check: package
 	tests/windows/on-xvfb.sh tests/packaging/check-packages.sh $(PACKAGE_DIR) build/default build/mingw
+
+# The two .debs alone, checked as above; no Windows toolchain.
+deb:
+	$(make-debs)
+	tests/packaging/check-packages.sh $(PACKAGE_DIR) build/default
 
 # quenlo.exe against a bare Win32 window under Wine: size and start time.
 windows-bench:
@@ -81,8 +90,8 @@ fuzz:
 	build/fuzz/tests/fuzz/fixheader_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=64 \
 	    build/fuzz/corpus tests/fuzz/seeds
 
-# The figures in the README: the fix by file size, quenlo-fix against the
-# floor loop, and peak memory.
+# The figures of docs/benchmarks.md: the fix by file size, quenlo-fix
+# against the floor loop, peak memory and the programs' sizes.
 bench:
 	scripts/install-deps core gui bench
 	$(CONFIGURE) default -DQUENLO_BUILD_BENCH=ON
@@ -92,7 +101,7 @@ bench:
 
 # docs/screenshot.png, from the built window on a screen of its own.
 screenshot: deps
-	scripts/install-deps windows
+	scripts/install-deps screenshot
 	$(CONFIGURE) default
 	cmake --build --preset default --target quenlo
 	scripts/screenshot build/default

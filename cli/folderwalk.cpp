@@ -110,8 +110,7 @@ void walkfolder(Folders &folders, std::shared_ptr<const Folder> top, const std::
     const auto enter = [&](std::shared_ptr<const Folder> folder) {
         try {
             auto entries = listfolder(folders.hold(*folder));
-            // std::string compares as unsigned bytes.
-            std::sort(entries.begin(), entries.end(), [](const auto &a, const auto &b) { return a.name < b.name; });
+            sortentries(entries);
             levels.push_back({std::move(folder), std::move(entries)});
         } catch (const Error &error) {
             unreadable(Error(error.number(), error.subject(), std::string(kUnreadableFolder) + error.reason()));

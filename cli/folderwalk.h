@@ -171,9 +171,16 @@ struct WalkedFile {
 };
 
 // The entries of the folder held, without "." and "..", in no particular
-// order. Throws quenlo::Error naming the folder and the bare reason
+// order; on Windows without the folders marked both hidden and system (the
+// recycle bin, System Volume Information), which Explorer does not show. Throws quenlo::Error naming the folder and the bare reason
 // ("Permission denied") when it cannot be read, as Folders::hold() does.
 std::vector<FolderEntry> listfolder(const HeldFolder &folder);
+
+// Sorts a folder's entries into the order the system shows names in: on
+// POSIX by their bytes; on Windows as dir shows them, letters compared
+// without regard to case as Windows compares names (CompareStringOrdinal),
+// names equal so by their bytes.
+void sortentries(std::vector<FolderEntry> &entries);
 
 // Whether the entry `name` of the folder held is a folder, following links.
 bool isfolderin(const HeldFolder &folder, const std::string &name);
@@ -204,7 +211,7 @@ private:
 };
 
 // Walks the tree under `top`, depth first, each folder's entries in the
-// order of the bytes of their names, files and folders together. Calls
+// system's order (sortentries), files and folders together. Calls
 // `file` for every entry named like a project file that is not a folder
 // (symbolic links to files included, links to folders left out), and
 // `unreadable` for every folder that cannot be read, and goes on. Memory

@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include "quotename.h"
+#include "systemcommandline.h"
 #include "writefailure.h"
 
 #include <optional>
@@ -10,37 +11,6 @@
 namespace quenlo::cli {
 
 namespace {
-
-#ifdef _WIN32
-#define QUENLO_FOLDER "FOLDER"
-#define QUENLO_FOLDER_WORD "folder"
-#define QUENLO_MORE "The full reference: README.txt beside this program, and quenlo-fix(1).\n"
-#else
-#define QUENLO_FOLDER "DIRECTORY"
-#define QUENLO_FOLDER_WORD "directory"
-#define QUENLO_MORE "The full reference: quenlo-fix(1).\n"
-#endif
-
-// As GNU programs give it; the full reference is the manual page.
-constexpr std::string_view kHelp =
-    "Usage: quenlo-fix [OPTION]... FILE...\n"
-    "Rewrite the version marker /8203 of each MIRD project FILE to /8202, in place.\n"
-    "\n"
-    "  -n, --dry-run    write nothing; tell which files need fixing\n"
-    "  -j, --jobs=N     fix N files at once (1-256; default 3 on ext4, XFS and\n"
-    "                   btrfs, where one flush serves many files; 32 elsewhere)\n"
-    "  -r, --recursive  fix every .PRJ file under each " QUENLO_FOLDER " named\n"
-    "  -h, --help       display this help and exit\n"
-    "  -V, --version    output version information and exit\n"
-    "\n"
-    "Each file gets one line: fixed, already fixed, another version, or (with -n)\n"
-    "needs fixing; a file that cannot be fixed is left as it was, its reason on\n"
-    "standard error. Ctrl-C finishes the files under way; a second stops at once.\n"
-    "\n"
-    "Exit status: 0 if every file was fixed or already fixed, 1 if a file had\n"
-    "another version, 2 if a file or " QUENLO_FOLDER_WORD " failed or the command line is\n"
-    "wrong, 130 after Ctrl-C, 143 after SIGTERM.\n"
-    "\n" QUENLO_MORE;
 
 constexpr std::string_view kVersion = "quenlo-fix " QUENLO_VERSION "\n";
 
@@ -66,8 +36,12 @@ public:
         bool optionsended = false;
         for (next_ = 0; next_ < args.size() && result_.error.empty();) {
             const auto &arg = args[next_++];
-            if (optionsended || arg.size() < 2 || arg[0] != '-')
-                result_.options.files.push_back(arg);
+            if (optionsended)
+                file(arg);
+            else if (asksforhelp(arg))
+                request(Request::Help);
+            else if (arg.size() < 2 || arg[0] != '-')
+                file(arg);
             else if (arg == "--")
                 optionsended = true;
             else if (arg[1] == '-')
@@ -81,6 +55,16 @@ public:
     }
 
 private:
+    void file(const std::string &name)
+    {
+        // A name no file can have is the command line's fault: it may have
+        // swallowed options meant for the run.
+        if (auto hint = namehint(name); !hint.empty())
+            result_.error = quoted(name) + ": " + hint;
+        else
+            result_.options.files.push_back(name);
+    }
+
     void request(Request request)
     {
         // The first of help and version asked for is the one answered.
@@ -200,7 +184,7 @@ std::variant<Options, int> parseoptions(const std::vector<std::string> &args, st
     }
     if (commandline.request == Request::Run)
         return std::move(commandline.options);
-    out << (commandline.request == Request::Help ? kHelp : kVersion) << std::flush;
+    out << (commandline.request == Request::Help ? helptext() : kVersion) << std::flush;
     if (out)
         return kAllFixed;
     const auto why = writefailure(out);

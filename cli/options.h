@@ -8,7 +8,7 @@
 namespace quenlo::cli {
 
 // How many files are fixed at once unless told otherwise, measured on local
-// disks (see the README's figures): where each file is flushed on its own,
+// disks (see docs/benchmarks.md): where each file is flushed on its own,
 // many, since one flush at a time leaves the disk waiting; where one flush
 // serves many files (File::sharedflush()), few.
 inline constexpr unsigned kDefaultJobs = 32;
@@ -34,8 +34,9 @@ enum Status : int {
 // options may come before or after the files, only -j/--jobs takes a value
 // (-j 4, -j4, -nj4, --jobs 4, --jobs=4; a decimal number from 1 to
 // kMostJobs), long options are never abbreviated, "--" ends the options, and
-// "-", "" and
-// anything not starting with "-" (a "/" too, on every platform) is a file.
+// "-", "" and anything not starting with "-" (a "/" too, on every platform)
+// is a file; on Windows "/?" and "-?" ask for help as well, and a name
+// holding '"' (which no Windows name can) makes the command line wrong.
 // Returns the options to run with, or the exit status when there is nothing
 // to run: help and version are printed to `out`; a wrong command line is
 // reported on `err` with a usage hint and gives kFailed, whatever else it

@@ -79,7 +79,7 @@ Report fixone(const std::string &path, ProjectHeader &prjheader, bool dryrun, bo
 
 // Unless told: where flushes are shared, more workers only cost the two
 // cores more than they save; where each file is flushed, they overlap the
-// flushes (see the README's figures).
+// flushes (see docs/benchmarks.md).
 unsigned defaultjobs(const Options &options)
 {
     return !options.dryrun && !options.files.empty() && sharedflushlikely(options.files.front()) ? kSharedFlushJobs

@@ -22,7 +22,7 @@ bool haswildcard(std::string_view path);
 // and the entries there whose long name matches its last component.
 struct Matches {
     std::shared_ptr<const Folder> folder;
-    std::vector<FolderEntry> entries; // sorted by the bytes of their names
+    std::vector<FolderEntry> entries; // in the order dir shows them (sortentries)
 };
 
 // The entries that `pattern` matches, the way Windows programs expand it,

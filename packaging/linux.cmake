@@ -1,13 +1,18 @@
 # Two .debs from the one build, one per install component:
 #   quenlo-fix  /usr/bin/quenlo-fix and its man page; needs no Qt and no X,
 #               so that a file server can have the command line alone;
-#   quenlo      /usr/bin/quenlo, its man page, the desktop entry, the AppStream
-#               metainfo and the icon theme; recommends quenlo-fix.
+#   quenlo      /usr/bin/quenlo, its man page, the desktop entry, the type of
+#               project files, the AppStream metainfo and the icon theme;
+#               recommends quenlo-fix.
 # Each carries the copyright and changelog that Debian asks of every package.
 find_program(QUENLO_SCDOC scdoc REQUIRED)
 find_program(QUENLO_GZIP gzip REQUIRED)
 
-set(packages quenlo quenlo-fix)
+# A build without the window (QUENLO_BUILD_GUI=OFF) has quenlo-fix alone.
+set(packages quenlo-fix)
+if(TARGET quenlo)
+    list(PREPEND packages quenlo)
+endif()
 
 # Man pages from their scdoc sources, compressed as Debian wants them; each
 # goes to the package of its program.
@@ -15,7 +20,7 @@ foreach(page IN LISTS packages)
     set(source ${CMAKE_CURRENT_SOURCE_DIR}/${page}.1.scd)
     set(out ${CMAKE_CURRENT_BINARY_DIR}/${page}.1.gz)
     add_custom_command(OUTPUT ${out}
-        COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/manpage.sh ${QUENLO_SCDOC} ${QUENLO_GZIP} ${source} ${out}
+        COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/manpage.sh ${QUENLO_SCDOC} ${source} ${out} ${QUENLO_GZIP} -9n
         DEPENDS ${source} ${CMAKE_CURRENT_SOURCE_DIR}/manpage.sh
         COMMENT "Making the man page ${page}(1)"
         VERBATIM)
@@ -36,8 +41,16 @@ foreach(package IN LISTS packages)
     configure_file(lintian-overrides.in ${overrides} @ONLY)
     install(FILES ${overrides} DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides COMPONENT ${package})
 endforeach()
-install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/${QUENLO_APP_ID}.metainfo.xml
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT quenlo)
+if(TARGET quenlo)
+    install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/${QUENLO_APP_ID}.metainfo.xml
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT quenlo)
+    # The type of project files that the desktop entry names (MimeType=).
+    # The shared-mime-info and desktop-file-utils packages watch these
+    # folders with dpkg triggers and rebuild the MIME and desktop databases
+    # themselves, so the package needs no scripts of its own for them.
+    install(FILES ${PROJECT_SOURCE_DIR}/ui/${QUENLO_APP_ID}.mime.xml
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME ${QUENLO_APP_ID}.xml COMPONENT quenlo)
+endif()
 
 # The installed programs keep no .comment section (the compiler's name), as
 # dh_strip leaves them; CPack's own strip keeps it.

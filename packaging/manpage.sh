@@ -1,10 +1,14 @@
 #!/bin/sh
-# Makes a compressed man page from its scdoc source. The footer names the
-# version and no build date, unless SOURCE_DATE_EPOCH gives one.
-# Usage: manpage.sh SCDOC GZIP SOURCE OUT
+# Makes a man page from its scdoc source and passes it through COMMAND:
+# gzip for the installed page, mandoc for the HTML reference beside the
+# Windows programs. The footer names the version and no build date, unless
+# SOURCE_DATE_EPOCH gives one.
+# Usage: manpage.sh SCDOC SOURCE OUT COMMAND [ARG...]
 set -eu
+scdoc=$1 source=$2 out=$3
+shift 3
 if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
-    "$1" <"$3" | "$2" -9n >"$4"
+    "$scdoc" <"$source" | "$@" >"$out"
 else
-    "$1" <"$3" | sed '/^\.TH /s/ "[0-9]\{4\}-[0-9][0-9]-[0-9][0-9]" / "" /' | "$2" -9n >"$4"
+    "$scdoc" <"$source" | sed '/^\.TH /s/ "[0-9]\{4\}-[0-9][0-9]-[0-9][0-9]" / "" /' | "$@" >"$out"
 fi

@@ -28,11 +28,19 @@ public:
     virtual Control &control(std::string_view name, int index = -1) = 0;
 };
 
-// A window's own code: the run-time hands it each click on a control.
+// A window's own code: the run-time hands it each click on a control, and
+// what else happens to the window as a whole.
 class FormCode {
 public:
     virtual ~FormCode() = default;
     virtual void click(std::string_view name, int index) = 0;
+
+    // Once, from the event loop, as soon as the window is first shown.
+    virtual void shown() {}
+
+    // A file dropped on a window whose description takes dropped files: its
+    // full path, a local file and only one.
+    virtual void dropped(const std::string &) {}
 };
 
 // What the run-time gives a window's code: its controls, and the dialogs and

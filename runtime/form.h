@@ -37,6 +37,7 @@ struct ControlDescription {
     bool readonly = false; // a text box shows its text but takes no typing
     std::optional<FontDescription> font; // none: the window's own
     std::string_view labelfor;           // a label: the control it names for assistive tools
+    bool describesform = false;          // a label: its text describes the window to assistive tools
 };
 
 struct FormDescription {
@@ -45,7 +46,13 @@ struct FormDescription {
     int width = 0; // the client area
     int height = 0;
     std::span<const ControlDescription> controls; // in tab order
+    bool takesdroppedfiles = false; // one file dropped anywhere on it goes to its code
 };
+
+// The order in which assistive tools are to meet the controls: the tab
+// order, except that a label comes right before the control it names,
+// where they look for a control's name. Indexes into `form.controls`.
+std::vector<std::size_t> readingorder(const FormDescription &form);
 
 // Of the controls a run-time has built, each with a pointer `description`
 // to its stored form, the one named `name` (at `index` in its array), or

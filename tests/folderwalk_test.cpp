@@ -58,7 +58,7 @@ void touch(const fs::path &path)
     std::ofstream(path) << "/8203 x";
 }
 
-TEST(FolderWalk, shouldListProjectFilesDepthFirstInTheOrderOfTheirBytes)
+TEST(FolderWalk, shouldListProjectFilesDepthFirstInTheSystemsOrder)
 {
     TempDir dir;
     for (const char *name : {"b.prj", "A.PRJ", "c.Prj", "notes.txt", "PRJ", "x.PRJ.bak", "\xc3\xa9.PRJ", "Z.PRJ"})
@@ -72,9 +72,15 @@ TEST(FolderWalk, shouldListProjectFilesDepthFirstInTheOrderOfTheirBytes)
     touch(dir.path() / "folder.PRJ" / "inner.PRJ");
 
     // Files and folders together, by bytes: upper case before lower case,
-    // and a name beyond ASCII last.
+    // and a name beyond ASCII last; on Windows as dir shows them, letters
+    // without regard to case.
+#ifdef _WIN32
+    const std::vector<std::string> expected = {"A.PRJ", "b.prj", "c.Prj", "folder.PRJ/inner.PRJ", "m/deeper/y.prj",
+                                               "m/x.PRJ", "Z.PRJ", "\xc3\xa9.PRJ"};
+#else
     const std::vector<std::string> expected = {"A.PRJ", "Z.PRJ", "b.prj", "c.Prj", "folder.PRJ/inner.PRJ",
                                                "m/deeper/y.prj", "m/x.PRJ", "\xc3\xa9.PRJ"};
+#endif
     const auto walked = walk(dir);
     EXPECT_EQ(walked.files, expected);
     EXPECT_TRUE(walked.errors.empty());

@@ -13,8 +13,12 @@ namespace {
 
 constexpr std::string_view kOpenProjectTitle = "Open Project";
 constexpr std::string_view kProjectFilter = "MIRD 8.86/8203, 8.88/8203 project files (*.PRJ)|*.PRJ";
-constexpr std::string_view kErrorTitle = "Quenlo";
+constexpr std::string_view kProgramTitle = "Quenlo";
 constexpr std::string_view kFixFailed = "The project file could not be fixed.";
+
+// The steps of a selection that take the dialog's file name, counted from
+// the first: the path box, `prjpath`, Fix enabled.
+constexpr std::size_t kTakeChosenStep = 4;
 
 } // namespace
 
@@ -40,6 +44,12 @@ void frmquenlo::click(std::string_view name, int)
 // last file name is still taken.
 void frmquenlo::cmdselect_Click()
 {
+    select(0);
+}
+
+// The selection from step `firststep` on.
+void frmquenlo::select(std::size_t firststep)
+{
     const std::array<Step, 7> steps{
         [&] { cmdialog1.setCancelError(true); },
         [&] { cmdialog1.setDialogTitle(std::string(kOpenProjectTitle)); },
@@ -49,9 +59,43 @@ void frmquenlo::cmdselect_Click()
         [&] { prjpath = cmdialog1.fileName(); },
         [&] { controls_.control("cmdfix").setenabled(true); },
     };
-    runsteps(steps, [](const Error &error) {
+    runsteps(std::span(steps).subspan(firststep), [](const Error &error) {
         return error.number() == kCancelError ? OnError::Leave : OnError::ResumeNext;
     });
+}
+
+// A file handed to the window takes the road of a confirmed choice: it
+// becomes the dialog's file name, which the selection's last steps take, so
+// the dialog later opens on it too.
+void frmquenlo::takefile(const std::string &path)
+{
+    cmdialog1.setFileName(path);
+    select(kTakeChosenStep);
+}
+
+void frmquenlo::startwith(std::span<const std::string> files)
+{
+    if (files.empty())
+        return;
+    takefile(files.front());
+    startfiles_ = files.size();
+}
+
+void frmquenlo::shown()
+{
+    if (startfiles_ < 2)
+        return;
+    const std::string text = "Quenlo fixes one project file at a time. Of the " + std::to_string(startfiles_)
+                             + " files it was given, it has selected the first:\n\n"
+                             + wraplines(prjpath, kReportLineWidth)
+                             + "\n\nquenlo-fix fixes many files at once.";
+    startfiles_ = 0;
+    messages_.show(text, kProgramTitle);
+}
+
+void frmquenlo::dropped(const std::string &path)
+{
+    takefile(path);
 }
 
 // Repairs the chosen file, never the text of the path box. A failure is
@@ -62,9 +106,9 @@ void frmquenlo::cmdfix_Click()
     try {
         fixprojectfile(prjpath, prjheader, messages_, files_);
     } catch (const Error &error) {
-        reporterror(error, messages_, kErrorTitle, kFixFailed);
+        reporterror(error, messages_, kProgramTitle, kFixFailed);
     } catch (const std::exception &other) {
-        reporterror(Error(kInternalError, prjpath, other.what()), messages_, kErrorTitle, kFixFailed);
+        reporterror(Error(kInternalError, prjpath, other.what()), messages_, kProgramTitle, kFixFailed);
     }
 }
 

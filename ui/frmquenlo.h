@@ -6,6 +6,7 @@
 #include "form.h"
 #include "header.h"
 
+#include <span>
 #include <string>
 
 namespace quenlo {
@@ -24,6 +25,14 @@ public:
 
     void click(std::string_view name, int index) override;
 
+    // The files the program was started with, as full paths. The first is
+    // taken as a choice confirmed in the Open dialog; of several, the user
+    // is told once the window shows that it fixes one file at a time.
+    void startwith(std::span<const std::string> files);
+    void shown() override;
+    // A file dropped on the window is taken as one chosen in the dialog.
+    void dropped(const std::string &path) override;
+
     const std::string &selectedpath() const { return prjpath; }
     const ProjectHeader &headerbuffer() const { return prjheader; }
     const CommonDialog &dialog() const { return cmdialog1; }
@@ -31,6 +40,8 @@ public:
 private:
     void cmdselect_Click();
     void cmdfix_Click();
+    void select(std::size_t firststep);
+    void takefile(const std::string &path);
 
     Controls &controls_;
     MessageService &messages_;
@@ -39,6 +50,7 @@ private:
     std::string prjpath;
     ProjectHeader prjheader{};
     CommonDialog cmdialog1;
+    std::size_t startfiles_ = 0; // how many the program was started with, until the user is told
 };
 
 } // namespace quenlo

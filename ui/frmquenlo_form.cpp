@@ -24,11 +24,12 @@ constexpr std::array<ControlDescription, 5> kControls{{
     {.name = "Label1", .index = 1, .kind = Label,
      .text = "After selecting the project file, use the Fix button to fix the project file. "
              "Then you can open the project file with MIRD+ application.",
-     .left = 240, .top = 840, .width = 4920, .height = 390, .wrap = true},
+     .left = 240, .top = 840, .width = 4920, .height = 390, .wrap = true, .describesform = true},
 }};
 
 constexpr FormDescription kFrmquenlo{
-    .name = "frmquenlo", .caption = " Quenlo", .width = 6435, .height = 1305, .controls = kControls};
+    .name = "frmquenlo", .caption = " Quenlo", .width = 6435, .height = 1305, .controls = kControls,
+    .takesdroppedfiles = true};
 
 } // namespace
 

@@ -7,6 +7,7 @@
 
 #include "posixat.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -189,6 +190,12 @@ std::vector<FolderEntry> listfolder(const HeldFolder &held)
         }
         entries.push_back({name, kind});
     }
+}
+
+void sortentries(std::vector<FolderEntry> &entries)
+{
+    // std::string compares as unsigned bytes.
+    std::sort(entries.begin(), entries.end(), [](const auto &a, const auto &b) { return a.name < b.name; });
 }
 
 bool isfolderin(const HeldFolder &folder, const std::string &name)

@@ -5,6 +5,8 @@
 // met (volume serial number and file ID). Entries are reached by their names
 // exactly as listed, through the \\?\ form, so that a name ending in a dot or
 // a space leads to that very entry, never to its namesake without them.
+// Folders marked both hidden and system are left out of listings, as
+// Explorer leaves them out; entries are shown in the order dir shows them.
 #include "folderwalk.h"
 #include "utf16.h"
 #include "widepath.h"
@@ -16,6 +18,8 @@
 #endif
 #include <windows.h>
 
+#include <algorithm>
+#include <numeric>
 #include <unordered_map>
 
 namespace quenlo::cli {
@@ -41,6 +45,15 @@ std::wstring exactfolder(const Folder &folder)
     if (const Folder *parent = folder.parent())
         return exactpath(*parent, folder.name());
     return widepath(folder.name().empty() ? "." : folder.name());
+}
+
+// The system's own folders (the recycle bin, System Volume Information,
+// and junctions such as "Documents and Settings"), which Explorer does not
+// show and a walk does not enter unless named.
+bool systemfolder(DWORD attributes)
+{
+    constexpr DWORD hiddensystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) && (attributes & hiddensystem) == hiddensystem;
 }
 
 } // namespace
@@ -161,7 +174,7 @@ std::vector<FolderEntry> listfolder(const HeldFolder &held)
     }
     do {
         const std::wstring name = data.cFileName;
-        if (name != L"." && name != L"..")
+        if (name != L"." && name != L".." && !systemfolder(data.dwFileAttributes))
             entries.push_back(
                 {win::toutf8(name, win::LoneSurrogate::keep), entrykind(data.dwFileAttributes, data.dwReserved0)});
     } while (::FindNextFileW(search, &data));
@@ -170,6 +183,27 @@ std::vector<FolderEntry> listfolder(const HeldFolder &held)
     if (code != ERROR_NO_MORE_FILES)
         unreadable(code, held.folder());
     return entries;
+}
+
+void sortentries(std::vector<FolderEntry> &entries)
+{
+    std::vector<std::wstring> names;
+    names.reserve(entries.size());
+    for (const auto &entry : entries)
+        names.push_back(win::toutf16lossy(entry.name));
+    std::vector<std::size_t> order(entries.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const auto &one = names[a], &other = names[b];
+        const int compared = ::CompareStringOrdinal(one.data(), static_cast<int>(one.size()), other.data(),
+                                                    static_cast<int>(other.size()), TRUE);
+        return compared != CSTR_EQUAL ? compared == CSTR_LESS_THAN : entries[a].name < entries[b].name;
+    });
+    std::vector<FolderEntry> sorted;
+    sorted.reserve(entries.size());
+    for (const auto at : order)
+        sorted.push_back(std::move(entries[at]));
+    entries.swap(sorted);
 }
 
 bool isfolderin(const HeldFolder &folder, const std::string &name)

@@ -13,7 +13,6 @@
 #endif
 #include <windows.h>
 
-#include <algorithm>
 
 namespace quenlo::cli {
 
@@ -121,8 +120,7 @@ Matches expandwildcard(Folders &folders, const std::string &pattern)
     }
     if (matches.entries.empty())
         throw Error(ERROR_FILE_NOT_FOUND, pattern, "no file matches");
-    std::sort(matches.entries.begin(), matches.entries.end(),
-              [](const auto &a, const auto &b) { return a.name < b.name; });
+    sortentries(matches.entries);
     return matches;
 }
 

@@ -5,7 +5,8 @@
 # number of jobs in JOBS (to choose the default); and the same rewrites with
 # no flush at all, the limit no run that flushes can pass. Then the peak
 # memory of quenlo-fix over 100,000 files (a folder with -r, and names on
-# the command line) and of the window at start. Prints a Markdown table.
+# the command line) and of the window at start; last the size of each
+# program (tests/bench/sizes.sh). Prints Markdown tables.
 # Usage: run-bench.sh BUILD_DIR [FILES] [ROUNDS]
 set -eu
 build=$(realpath "$1")
@@ -70,3 +71,5 @@ done
 row "peak memory, quenlo-fix -r over a folder of 100,000 files" "$tree_kib KiB"
 row "peak memory, quenlo-fix over 100,000 names on the command line" "$names_kib KiB"
 row "peak memory, the window at start (offscreen)" "$window_kib KiB"
+echo
+"$(dirname "$0")/sizes.sh" "$build"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # quenlo.exe against a bare Win32 window built the same way, side by side
-# under Wine: the size of the file and the time from
-# start until the window is shown (median of RUNS). Prints a Markdown table.
+# under Wine: the size of each program (tests/bench/sizes.sh), then the time
+# from start until the window is shown (median of RUNS). Prints Markdown
+# tables.
 # Usage: on-xvfb.sh windows-bench.sh BUILD_DIR [RUNS]   (WINEPREFIX set)
 set -eu
 build=$(realpath "$1")
@@ -10,6 +11,9 @@ here=$(dirname "$(realpath "$0")")
 
 [ -n "${DISPLAY:-}" ] || { echo "windows-bench: no DISPLAY; run it through tests/windows/on-xvfb.sh" >&2; exit 1; }
 export WINEDEBUG=-all
+
+"$here/sizes.sh" "$build" "$build/tests/barewindow.exe"
+echo
 
 # One start of each first, so that neither pays for a cold prefix.
 "$here/window-start.sh" '^ Bare$' 1 wine "$build/tests/barewindow.exe" >/dev/null
@@ -23,10 +27,7 @@ done
 median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 bare_ms=$(median "${bare[@]}")
 quenlo_ms=$(median "${quenlo[@]}")
-size=$(stat -c %s "$build/quenlo.exe")
-bare_size=$(stat -c %s "$build/tests/barewindow.exe")
 
 echo "| measure (Wine, median of $runs, alternating) | quenlo.exe | bare Win32 window | ratio |"
 echo "|---|---|---|---|"
-echo "| file size | $((size / 1024)) KiB | $((bare_size / 1024)) KiB | |"
 echo "| start until the window is shown | $quenlo_ms ms | $bare_ms ms | $(awk -v a="$quenlo_ms" -v b="$bare_ms" 'BEGIN {printf "%.2f", a / b}') |"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Black-box cases for quenlo-fix over many files: several workers, the same
 # file under several names, folders (-r), wildcards on Windows, odd entries,
-# Ctrl-C. Each checks the lines, the exit status and the files afterwards,
+# Ctrl-C; on Windows also programs holding a file, and system folders. Each checks the lines, the exit status and the files afterwards,
 # and that nothing hangs.
 # Usage: batch_test.sh CASE PROGRAM [RUNNER...]   (RUNNER: e.g. wine)
 # Exits 77 (skipped) for a case the platform cannot show.
@@ -18,40 +18,18 @@ $windows && sep='\'
 many=20000
 $windows && many=2000
 
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
 work=$(mktemp -d "${TMPDIR:-/tmp}/quenlo-batch.XXXXXX")
 chmod 755 "$work"
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 2
 
-failures=0
-fail() { printf 'FAIL %s: %s\n' "$case_name" "$*"; failures=$((failures + 1)); }
-check() { # what expected actual (long values cut short)
-    [ "$2" = "$3" ] || fail "$(printf '%s\n  expected: %q\n  actual:   %q' "$1" "${2:0:400}" "${3:0:400}")"
-}
-contains() { # what needle haystack
-    case "$3" in *"$2"*) ;; *) fail "$(printf '%s\n  expected to contain: %q\n  actual: %q' "$1" "$2" "$3")" ;; esac
-}
-fix() { # runs the program with a time limit; sets out, err, status
-    timeout 300 "${runner[@]}" "$program" "$@" >out.txt 2>err.txt
-    status=$?
-    [ "$status" -ne 124 ] || fail "did not end within 300 s"
-    out=$(tr -d '\r' <out.txt)
-    err=$(tr -d '\r' <err.txt)
-}
 fixed_text="Project file successfully fixed."
 done_text="Project file already fixed."
 invalid_text="Invalid MIRD Project file version."
-project() { printf '/8203 MIRD %s\n' "$2" >"$1"; }
-# Makes files P0001.PRJ .. PCOUNT.PRJ in folder $1; every seventh has
-# another version.
-makemany() { # folder count
-    mkdir -p "$1"
-    local i
-    for i in $(seq -w 1 "$2"); do
-        if [ $((10#$i % 7)) -eq 0 ]; then printf 'MIRD/8202 %s\n' "$i" >"$1/P$i.PRJ"; else project "$1/P$i.PRJ" "$i"; fi
-    done
-}
-skip() { echo "SKIP $case_name: $*"; exit 77; }
+# makemany: every seventh file holds another version.
+other_every=7
 
 case $case_name in
 order)
@@ -100,7 +78,12 @@ many-names)
     ulimit -s 65536 2>/dev/null # room for the arguments
     mkdir d && cd d || exit 2
     seq -f '%06g.PRJ' 1 100000 >../names.txt
-    while read -r name; do printf '/8203 x\n' >"$name"; done <../names.txt
+    # One program makes them: a shell loop spends 16 system calls a file.
+    python3 -c 'import os, sys
+for name in sys.stdin.read().splitlines():
+    fd = os.open(name, os.O_WRONLY | os.O_CREAT | os.O_EXCL, 0o644)
+    os.write(fd, b"/8203 x\n")
+    os.close(fd)' <../names.txt || fail "cannot make the files"
     mapfile -t names <../names.txt
     fix "${names[@]}"
     check status 0 "$status"
@@ -110,7 +93,7 @@ many-names)
     check "files left unfixed" 0 "$(grep -l '^/8203' -- *.PRJ | wc -l)"
     ;;
 recursive)
-    # Every .PRJ of the tree in any letter case, by bytes, depth first;
+    # Every .PRJ of the tree in any letter case, in the system's order, depth first;
     # other files left alone and not reported; a file argument as such.
     mkdir -p tree/b/deep tree/empty
     for f in tree/A.PRJ tree/c.prj tree/b/x.Prj tree/b/deep/y.PRJ tree/Z.PRJ SOLO.PRJ; do project "$f" "$f"; done
@@ -118,9 +101,11 @@ recursive)
     printf 'MIRD/8202\n' >tree/b/old.PRJ
     fix -r -j 4 tree SOLO.PRJ
     check status 0 "$status"
-    check stdout "$(printf 'tree%sA.PRJ: %s\ntree%sZ.PRJ: %s\ntree%sb%sdeep%sy.PRJ: %s\ntree%sb%sold.PRJ: %s\ntree%sb%sx.Prj: %s\ntree%sc.prj: %s\nSOLO.PRJ: %s' \
-        "$sep" "$fixed_text" "$sep" "$fixed_text" "$sep" "$sep" "$sep" "$fixed_text" "$sep" "$sep" "$done_text" \
-        "$sep" "$sep" "$fixed_text" "$sep" "$fixed_text" "$fixed_text")" "$out"
+    lines=("A.PRJ: $fixed_text" "Z.PRJ: $fixed_text" "b/deep/y.PRJ: $fixed_text" "b/old.PRJ: $done_text"
+           "b/x.Prj: $fixed_text" "c.prj: $fixed_text")
+    # Windows shows names as dir does: letters without regard to case.
+    $windows && lines=("${lines[0]}" "${lines[@]:2}" "${lines[1]}")
+    check stdout "$(printf 'tree/%s\n' "${lines[@]}" | tr / "$sep")"$'\n'"SOLO.PRJ: $fixed_text" "$out"
     check stderr "" "$err"
     check "other file" "/8203 not a project" "$(cat tree/notes.txt)"
     # Without -r a folder stays an error, saying how to walk it.
@@ -300,12 +285,13 @@ wildcards)
     # matches nothing is an error naming it.
     $windows || skip "only Windows expands wildcards in the program"
     mkdir sub
-    for f in b.PRJ A.PRJ c.prj sub/q.PRJ sub/qq.PRJ; do project "$f" "$f"; done
+    for f in b.PRJ A.PRJ c.prj _x.PRJ F.PRJ sub/q.PRJ sub/qq.PRJ; do project "$f" "$f"; done
     printf 'x' >notes.txt
     fix '*.PRJ' 'sub\?.PRJ' 'none*.PRJ' notes.txt
     check status 2 "$status"
-    check stdout "$(printf 'A.PRJ: %s\nb.PRJ: %s\nc.prj: %s\nsub\\q.PRJ: %s\nnotes.txt: %s' \
-        "$fixed_text" "$fixed_text" "$fixed_text" "$fixed_text" "$invalid_text")" "$out"
+    # As dir shows them: letters without regard to case.
+    check stdout "$(printf '%s: %s\n' A.PRJ "$fixed_text" b.PRJ "$fixed_text" c.prj "$fixed_text" F.PRJ "$fixed_text" \
+        _x.PRJ "$fixed_text" 'sub\q.PRJ' "$fixed_text" notes.txt "$invalid_text")" "$out"
     check stderr "quenlo-fix: none*.PRJ: no file matches" "$err"
     check "unmatched file" "/8203 MIRD sub/qq.PRJ" "$(cat sub/qq.PRJ)"
     # With -r a matching folder is walked.
@@ -330,13 +316,60 @@ odd-names)
     fix -r 'd*'
     check "stdout of matching folders" "$(printf 'data\\x.PRJ: %s\ndata.\\x.PRJ: %s' "$done_text" "$fixed_text")" "$out"
     fix -r .
-    check "stdout -r" "$(printf '.\\%s: %s\n' A.PRJ "$done_text" T.PRJ "$done_text" 'data\x.PRJ' "$done_text" \
-        'data.\x.PRJ' "$done_text" 'sp \s.PRJ' "$fixed_text")" "$out"
+    check "stdout -r" "$(printf '.\\%s: %s\n' A.PRJ "$done_text" 'data\x.PRJ' "$done_text" 'data.\x.PRJ' "$done_text" \
+        'sp \s.PRJ' "$fixed_text" T.PRJ "$done_text")" "$out"
     check "files" "MIRD/8202|/8202 MIRD data./x.PRJ|/8202 MIRD sp /s.PRJ" "$(cat data/x.PRJ)|$(cat data./x.PRJ)|$(cat 'sp /s.PRJ')"
     project T.PRJ T
     fix T.PRJ.
     [[ $out == [A-Z]:\\*\\T.PRJ:\ "$fixed_text" ]] || fail "typed T.PRJ. reported as: $out"
     check "T.PRJ" "/8202 MIRD T" "$(cat T.PRJ)"
+    ;;
+open-elsewhere)
+    # Beside another program holding the file (holdfile.exe ACCESS SHARE),
+    # the dry run foresees the real run: its reason and exit status.
+    $windows || skip "Windows' sharing modes"
+    for row in "viewer r r" "editor rw r" "writer w rw" "exclusive r -" "reader r rwd"; do
+        read -r holder access share <<<"$row"
+        project HELD.PRJ "$holder"
+        mkfifo release
+        "${runner[@]}" "$QUENLO_HOLDFILE" HELD.PRJ "$access" "$share" <release >held.txt &
+        exec 7>release
+        for _ in $(seq 300); do grep -q held held.txt && break; sleep 0.1; done
+        fix -n HELD.PRJ
+        dry="$status|$err"
+        fix HELD.PRJ
+        exec 7>&-
+        wait
+        rm release
+        reason=${err#quenlo-fix: HELD.PRJ: }
+        [ "$share" = - ] || reason="the real run would fail: $reason" # unread, the dry run fails as the real one
+        if [ "$holder" = reader ]; then
+            check "$holder" "0||0|HELD.PRJ: $fixed_text" "$dry|$status|$out"
+        else
+            check "$holder" "2|quenlo-fix: HELD.PRJ: $reason|2|/8203 MIRD $holder" "$dry|$status|$(cat HELD.PRJ)"
+            contains "$holder's reason" "being used by another process" "$err"
+        fi
+    done
+    ;;
+system-folders)
+    # A drive's own hidden system folders are not walked unless named;
+    # hidden files are, and folders only hidden or only system. Wine keeps
+    # DOS attributes in an extended attribute.
+    $windows || skip "Windows' attributes"
+    mkdir -p 'd/$RECYCLE.BIN/S-1' 'd/System Volume Information' d/Hidden d/Sys
+    for f in 'd/$RECYCLE.BIN/S-1/$R0A.PRJ' 'd/System Volume Information/t.PRJ' d/Hidden/h.PRJ d/Sys/s.PRJ d/hid.PRJ; do
+        project "$f" x
+    done
+    for row in '$RECYCLE.BIN 0x16' 'System Volume Information 0x16' 'Hidden 0x12' 'Sys 0x14' 'hid.PRJ 0x22'; do
+        setfattr -n user.DOSATTRIB -v "\"${row##* }\"" "d/${row% *}" || skip "no extended attributes here"
+    done
+    walked=$(printf 'd\\%s: %s\n' hid.PRJ "$done_text" 'Hidden\h.PRJ' "$done_text" 'Sys\s.PRJ' "$done_text")
+    fix -r d
+    check "walk" "0|${walked//"$done_text"/$fixed_text}" "$status|$out"
+    fix -r 'd\*'
+    check "pattern" "0|$walked" "$status|$out"
+    fix -r 'd\$RECYCLE.BIN'
+    check "named" "0|d\\\$RECYCLE.BIN\\S-1\\\$R0A.PRJ: $fixed_text" "$status|$out"
     ;;
 *)
     echo "unknown case $case_name"

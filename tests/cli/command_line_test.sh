@@ -3,20 +3,21 @@
 # arguments, the exit status, standard output and standard error, and which
 # project files the run fixed. Every row starts from fresh files.
 # Usage: command_line_test.sh GROUP PROGRAM [RUNNER...]   (RUNNER: e.g. wine)
-#   GROUP: grammar, done, names, or names-like-ls (native only).
+#   GROUP: grammar, done, names, names-like-ls (native only) or windows (Wine).
 set -u
-group=$1
+group=$1 case_name=$1
 program=$2
 shift 2
 runner=("$@")
 under_wine=false
 [ ${#runner[@]} -gt 0 ] && under_wine=true
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/quenlo-args.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 2
 
-failures=0
+# A failure is named by its row.
 fail() { # what expected actual
     printf 'FAIL %s: %s\n  expected: %q\n  actual:   %q\n' "$row" "$1" "$2" "$3"
     failures=$((failures + 1))
@@ -149,6 +150,23 @@ names)
             [ "$readback" = "$name" ] || fail "shell reads back the name" "$name" "$readback"
         fi
     done
+    ;;
+windows)
+    # Windows' own: /? and -? ask for help, which speaks of Windows; a quoted
+    # folder typed with its last backslash ("C:\My Projects\" -n) arrives
+    # holding a quote and the rest of the line: nothing runs.
+    $under_wine || { echo "Windows only"; exit 77; }
+    help=$("${runner[@]}" "$program" --help | tr -d '\r')
+    for ask in '/?' '-?'; do
+        row "$ask" 0 "$help" "" "" -- "$ask"
+        row "$ask after a file" 0 "$help" "" "" -- GOOD.PRJ "$ask"
+    done
+    row "quoted folder" 2 "" "$(usage "'C:\My Projects\" -n': no Windows name holds '\"': a backslash right before a \
+closing quote keeps the quote, and the rest of the line with it; type the folder without its last backslash \
+(\"C:\My Projects\") or double it (\"C:\My Projects\\\\\")")" "" -- 'C:\My Projects" -n' GOOD.PRJ
+    row="--help"
+    [[ $help == *FOLDER*"hidden and system"*"/?"*"130 after Ctrl+C"*quenlo-fix.html* ]] || fail words "" "$help"
+    [[ $help =~ ext4|XFS|btrfs|SIGTERM|143|DIRECTORY ]] && fail "Linux's words" "" "$help"
     ;;
 names-like-ls)
     # Names built at random from characters that need quoting and characters

@@ -8,26 +8,11 @@ program=$2
 shift 2
 runner=("$@")
 
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
 work=$(mktemp -d "${TMPDIR:-/tmp}/quenlo-cli.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 2
-
-failures=0
-check() { # what expected actual
-    if [ "$2" != "$3" ]; then
-        printf 'FAIL %s\n  expected: %q\n  actual:   %q\n' "$1" "$2" "$3"
-        failures=$((failures + 1))
-    fi
-}
-contains() { # what needle haystack
-    case "$3" in *"$2"*) ;; *) printf 'FAIL %s\n  expected to contain: %q\n  actual: %q\n' "$1" "$2" "$3"; failures=$((failures + 1)) ;; esac
-}
-fix() { # runs the program; sets out, err, status
-    "${runner[@]}" "$program" "$@" >out.txt 2>err.txt
-    status=$?
-    out=$(tr -d '\r' <out.txt)
-    err=$(tr -d '\r' <err.txt)
-}
 
 printf '/8203 MIRD project\nbody' >GOOD.PRJ
 printf 'MIRD/8201 project\nbody' >OLD.PRJ

@@ -9,17 +9,13 @@ case_name=$1
 self=$(realpath "$0")
 program=$(realpath "$2")
 window=${3:+$(realpath "$3")}
+source "$(dirname "$self")/common.sh"
 work=$(mktemp -d "${TMPDIR:-/tmp}/quenlo-robust.XXXXXX")
 chmod 755 "$work"
 cleanup() { jobs -p | xargs -r kill 2>/dev/null; umount -l "$work/ro" 2>/dev/null; chattr -R -a -i "$work" 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
 cd "$work" || exit 2
 
-failures=0
-fail() { printf 'FAIL %s: %s\n' "$case_name" "$*"; failures=$((failures + 1)); }
-check() { [ "$2" = "$3" ] || fail "$(printf '%s\n  expected: %q\n  actual:   %q' "$1" "${2:0:300}" "${3:0:300}")"; }
-project() { printf '/8203 MIRD %s\n' "${2:-x}" >"$1"; }
-makemany() { mkdir -p "$1"; for i in $(seq -w 1 "$2"); do project "$1/P$i.PRJ" "$i"; done; }
 root() { [ "$(id -u)" -eq 0 ]; }
 # Slows one system call; the leak checker cannot work under ptrace.
 traced=(env "ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0" strace -f -o /dev/null)

@@ -9,6 +9,7 @@ set -u
 case_name=$1
 program=$2
 shim=$3
+source "$(dirname "${BASH_SOURCE[0]}")/../cli/common.sh"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/quenlo-fault.XXXXXX")
 chmod 755 "$work"
@@ -22,8 +23,6 @@ cp before.bin GOOD.PRJ
 before=before.bin
 fixed=fixed.bin
 
-failures=0
-fail() { printf 'FAIL %s: %s\n' "$case_name" "$*"; failures=$((failures + 1)); }
 run() { # [env...] -- args: runs quenlo-fix with a 10 s limit
     timeout 10 "$@" >out.txt 2>err.txt
     status=$?

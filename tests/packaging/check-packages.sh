@@ -3,20 +3,30 @@
 #   .debs:     quenlo and quenlo-fix: lintian --pedantic finds nothing; Depends
 #              computed, none of Qt or X for quenlo-fix; no file in both;
 #              the programs hardened; the desktop entry and the metainfo
-#              validate; quenlo-fix unpacked alone into a scratch root runs.
+#              validate; the type of project files builds into a MIME
+#              database, where the desktop entry offers to open it (and
+#              nothing sets a default); quenlo-fix unpacked alone into a
+#              scratch root runs.
 #   installer: runs silently under Wine in its own prefix, with /PATH; the
 #              uninstall entry, the programs' ASLR and DEP bits; the installed
-#              quenlo-fix.exe fixes a file; while quenlo.exe runs, uninstaller
-#              and installer refuse and change nothing; after it, the
-#              uninstaller removes every file and registry key the installer
-#              made, and takes the folder off the PATH.
+#              quenlo-fix.exe fixes a file; quenlo.exe is under "Open with"
+#              for .PRJ, never their default; while quenlo.exe runs,
+#              uninstaller and installer refuse and change nothing; after it,
+#              the uninstaller removes every file and registry key the
+#              installer made, and takes the folder off the PATH; its pages
+#              show "Quenlo 1.00" at their foot; installed again into another
+#              folder and then into the same, one copy, one PATH entry and
+#              one uninstall entry remain, and the uninstaller removes the
+#              folders the installer made; the installed readme speaks of
+#              the installed program.
 #   zip:       holds exactly the expected files.
 # Usage: on-xvfb.sh check-packages.sh PACKAGE_DIR LINUX_BUILD_DIR MINGW_BUILD_DIR
+#        check-packages.sh PACKAGE_DIR LINUX_BUILD_DIR   (the .debs alone)
 set -euo pipefail
 
 packages=$(realpath "$1")
 linux_build=$(realpath "$2")
-mingw_build=$(realpath "$3")
+mingw_build=${3:+$(realpath "$3")}
 version=$(sed -n 's/^QUENLO_VERSION:STRING=//p' "$linux_build/CMakeCache.txt")
 scratch=$(mktemp -d)
 trap '[ -z "${WINEPREFIX:-}" ] || wineserver -k 2>/dev/null; rm -rf "$scratch"' EXIT
@@ -24,6 +34,14 @@ trap '[ -z "${WINEPREFIX:-}" ] || wineserver -k 2>/dev/null; rm -rf "$scratch"' 
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
+finish() {
+    if [ "$failures" -ne 0 ]; then
+        echo "check-packages: $failures failure(s)" >&2
+        exit 1
+    fi
+    echo "check-packages: all packages good"
+    exit 0
+}
 
 # A header that needs fixing, then bytes past the header that must survive.
 make_project_file() { printf 'MIRD /8203 rest of the project\n' >"$1"; }
@@ -85,6 +103,20 @@ else
         && fail "a compile command without -D_FORTIFY_SOURCE=2 -O2"
 
     desktop-file-validate "$desktop" && pass "desktop-file-validate" || fail "desktop-file-validate"
+    # The entry's type is defined by the package's MIME file with both globs;
+    # the databases built as shared-mime-info's and desktop-file-utils'
+    # triggers build them offer the entry for the type. No list of defaults.
+    type=$(sed -n 's/^MimeType=\([^;]*\);$/\1/p' "$desktop")
+    mime=$root/usr/share/mime
+    notes=$(XDG_DATA_DIRS=$root/usr/share update-mime-database "$mime" 2>&1 >/dev/null)
+    [ -z "$notes" ] || fail "update-mime-database: $notes"
+    grep -qx "[0-9]*:$type:\*\.prj" "$mime/globs2" && pass "MIME type $type for *.PRJ and *.prj" \
+        || fail "the MIME database gives no $type for *.prj: $(cat "$mime/globs2")"
+    update-desktop-database "$root/usr/share/applications"
+    grep -qx "$type=org.quenlo.Quenlo.desktop;" "$root/usr/share/applications/mimeinfo.cache" \
+        && pass "the desktop entry opens $type" || fail "the desktop database does not offer Quenlo for $type"
+    defaults=$(dpkg-deb --contents "$deb" | grep -E 'mimeapps\.list|defaults\.list' || true)
+    [ -z "$defaults" ] || fail "the package sets a default application: $defaults"
     # Debian 12's appstreamcli (0.16) predates AppStream 1.0's <developer>, and
     # hints at the capital letter that the application's ID has.
     notes=$(appstreamcli validate-tree --pedantic --no-net "$root" | grep -E '^ +[EWIP]:' |
@@ -100,6 +132,7 @@ else
 fi
 
 # ------------------------------------------------------- what Windows gets
+[ -n "$mingw_build" ] || finish
 # CMake wrote the zip's expected listing from the programs it builds.
 mapfile -t zip_expected <"$mingw_build/packages-expected/zip-contents.txt"
 programs=()
@@ -142,11 +175,15 @@ else
     snapshot >"$scratch/before.txt"
     envkey='HKLM\System\CurrentControlSet\Control\Session Manager\Environment'
     path_before=$(wine reg query "$envkey" /v Path)
+    # Another program is .PRJ's default: it stays so.
+    classes='HKLM\Software\Classes'
+    wine reg add "$classes\.PRJ" /ve /d MIRDplus.Project /f >/dev/null 2>&1
+    prjdefault() { wine reg query "$classes\.PRJ" /ve 2>/dev/null | tr -d '\r' | awk '/REG_SZ/ { print $NF }'; }
 
     wine "$installer" /S /PATH
     wineserver -w
     instdir=$drive/Program\ Files/Quenlo
-    for file in "${programs[@]}" README.txt Uninstall.exe; do
+    for file in "${programs[@]}" README.txt quenlo-fix.html Uninstall.exe; do
         [ -f "$instdir/$file" ] || fail "installer did not put $file in Program Files\\Quenlo"
     done
     entry=$(wine reg query "$regkey" | tr -d '\r')
@@ -177,6 +214,13 @@ else
     expect_fixed "$scratch/win.PRJ" "installed quenlo-fix.exe"
 
     if [ "$has_window" = yes ]; then
+        wine reg query "$classes\.PRJ\OpenWithProgids" /v Quenlo.PRJ >/dev/null 2>&1 \
+            && wine reg query "$classes\Applications\quenlo.exe\SupportedTypes" /v .PRJ >/dev/null 2>&1 \
+            && pass "quenlo.exe under Open with for .PRJ" || fail "quenlo.exe is not under Open with for .PRJ"
+        [ "$(prjdefault)" = MIRDplus.Project ] || fail "the installer changed .PRJ's default to '$(prjdefault)'"
+        command=$(wine reg query "$classes\Quenlo.PRJ\shell\open\command" /ve | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
+        [ "$command" = '"C:\Program Files\Quenlo\quenlo.exe" "%1"' ] || fail "Open with runs '$command'"
+
         # quenlo.exe on the screen that on-xvfb.sh gives this script. With _?=
         # the uninstaller runs in place and returns its exit status (else it
         # hands over to a copy of itself); wine would quote a folder with a
@@ -191,11 +235,42 @@ else
         wine taskkill /IM quenlo.exe >/dev/null
         wait "$window" || true
     fi
+    # The installed readme speaks of the installed program and of the
+    # reference beside it.
+    readme=$(tr -d '\r' <"$instdir/README.txt")
+    [[ $readme == *Start*menu*Apps*PATH*quenlo-fix.html* && $readme != *portable* ]] \
+        && pass "the installed readme speaks of the installed program" || fail "the installed readme: $readme"
+
+    # Its pages show the program's name at their foot, not the NSIS of the
+    # machine that built it.
+    grep -qx 'BrandingText "Quenlo '"$version"'"' "$mingw_build/_CPack_Packages/win64/NSIS/project.nsi" \
+        && pass "the installer is made to show Quenlo $version on its pages" || fail "the installer shows another BrandingText"
+
+    # Installed again into another folder, then into that one again: one
+    # copy, one PATH entry and one uninstall entry, whatever the order.
+    for folder in '/D=C:\Apps\Quenlo' ''; do wine "$installer" /S $folder && wineserver -w; done
+    [ -e "$instdir" ] && fail "installing elsewhere left $(find "$instdir" | tr '\n' ' ')"
+    instdir=$drive/Apps/Quenlo
+    [ -f "$instdir/quenlo-fix.exe" ] || fail "installing into C:\\Apps\\Quenlo did not put quenlo-fix.exe there"
+    path=$(wine reg query "$envkey" /v Path | tr -d '\r')
+    [[ $path != *'Program Files\Quenlo'* && $(grep -o 'C:\\Apps\\Quenlo' <<<"$path" | wc -l) = 1 ]] \
+        && pass "PATH names C:\\Apps\\Quenlo once, Program Files\\Quenlo no more" || fail "PATH after moving: $path"
+    wine reg query "$regkey" /v InstallLocation | grep -q 'REG_SZ *C:\\Apps\\Quenlo' \
+        && pass "the uninstall entry names C:\\Apps\\Quenlo" || fail "the uninstall entry names $(wine reg query "$regkey" /v InstallLocation)"
+    [ "$has_window" = no ] || wine reg query "$classes\Quenlo.PRJ\shell\open\command" /ve | grep -qF 'C:\Apps\Quenlo\quenlo.exe' \
+        || fail "after the move, Open with does not run C:\\Apps\\Quenlo\\quenlo.exe"
+
     wine "$instdir/Uninstall.exe" /S
     wineserver -w
     [ -e "$instdir" ] && fail "uninstaller left $(find "$instdir" | tr '\n' ' ')"
     wine reg query "$regkey" >/dev/null 2>&1 && fail "uninstaller left $regkey"
     wine reg query 'HKLM\Software\Quenlo' >/dev/null 2>&1 && fail "uninstaller left HKLM\\Software\\Quenlo"
+    for key in "$classes\Quenlo.PRJ" "$classes\Applications\quenlo.exe"; do
+        wine reg query "$key" >/dev/null 2>&1 && fail "uninstaller left $key"
+    done
+    wine reg query "$classes\.PRJ\OpenWithProgids" /v Quenlo.PRJ >/dev/null 2>&1 && fail "uninstaller left Quenlo.PRJ in OpenWithProgids"
+    [ "$(prjdefault)" = MIRDplus.Project ] && pass "uninstall left .PRJ's default as it was" \
+        || fail "the uninstaller took .PRJ's default away: '$(prjdefault)'"
     [ "$(wine reg query "$envkey" /v Path)" = "$path_before" ] || fail "uninstaller left PATH changed"
     snapshot >"$scratch/after.txt"
     left=$(comm -13 "$scratch/before.txt" "$scratch/after.txt")
@@ -203,8 +278,4 @@ else
         || fail "left behind after uninstalling:"$'\n'"$left"
 fi
 
-if [ "$failures" -ne 0 ]; then
-    echo "check-packages: $failures failure(s)" >&2
-    exit 1
-fi
-echo "check-packages: all packages good"
+finish

@@ -11,11 +11,15 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QDropEvent>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
+
+#include <QDir>
 
 #include <filesystem>
 
@@ -215,12 +219,68 @@ private Q_SLOTS:
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("/data/CHOSEN.PRJ"));
     }
 
-    void shouldNameEachControlForAssistiveTools()
+    // What a screen reader walks: each control named, a window described by
+    // its instructions, the label before the path box it names, the path box
+    // readable and selectable but not editable.
+    void shouldNameAndDescribeEachControlForAssistiveTools()
     {
         Harness h;
         QCOMPARE(accessiblename(h.txtinput()), QStringLiteral("MIRD project file name:"));
         QCOMPARE(accessiblename(h.cmdselect()), QStringLiteral("Select..."));
         QCOMPARE(accessiblename(h.cmdfix()), QStringLiteral("Fix"));
+        h.select("/data/READ.PRJ");
+        auto *window = QAccessible::queryAccessibleInterface(&h.window);
+        QCOMPARE(window->role(), QAccessible::Window);
+        QCOMPARE(window->text(QAccessible::Description), h.label1(1)->text());
+        auto *box = QAccessible::queryAccessibleInterface(h.txtinput());
+        QVERIFY(window->indexOfChild(QAccessible::queryAccessibleInterface(h.label1(0))) < window->indexOfChild(box));
+        QVERIFY(!box->state().editable && box->state().readOnly);
+        QVERIFY(box->textInterface());
+        QCOMPARE(box->textInterface()->text(0, box->textInterface()->characterCount()), QStringLiteral("/data/READ.PRJ"));
+    }
+
+    // A drop anywhere on the window: one local file is taken as a choice in
+    // the Open dialog, as a copy (never moved away from its source);
+    // anything else is refused and changes nothing.
+    void shouldTakeOneLocalFileDroppedOnTheWindow_data()
+    {
+        QTest::addColumn<QList<QUrl>>("urls");
+        QTest::addColumn<int>("actions");
+        QTest::addColumn<bool>("taken");
+        const auto local = [](const char *name) { return QUrl::fromLocalFile(QDir::temp().filePath(QString::fromUtf8(name))); };
+        const int copyormove = Qt::CopyAction | Qt::MoveAction;
+        QTest::newRow("one file") << QList{local("Dropped \u00c4.PRJ")} << copyormove << true;
+        QTest::newRow("one file, link only") << QList{local("Dropped.PRJ")} << int(Qt::LinkAction) << true;
+        QTest::newRow("two files") << QList{local("A.PRJ"), local("B.PRJ")} << copyormove << false;
+        QTest::newRow("a web address") << QList{QUrl("https://example.org/A.PRJ")} << copyormove << false;
+        QTest::newRow("a folder") << QList{QUrl::fromLocalFile(QDir::tempPath())} << copyormove << false;
+        QTest::newRow("no address") << QList<QUrl>{} << copyormove << false;
+        QTest::newRow("move only") << QList{local("Dropped.PRJ")} << int(Qt::MoveAction) << false;
+    }
+
+    void shouldTakeOneLocalFileDroppedOnTheWindow()
+    {
+        QFETCH(QList<QUrl>, urls);
+        QFETCH(int, actions);
+        QFETCH(bool, taken);
+        Harness h;
+        QMimeData data;
+        data.setUrls(urls);
+        data.setText(QStringLiteral("/data/A.PRJ"));
+        const QPoint onpathbox = h.txtinput()->geometry().center();
+        QDragEnterEvent enter(onpathbox, Qt::DropActions(actions), &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(QPointF(onpathbox), Qt::DropActions(actions), &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(h.txtinput(), &enter);
+        QApplication::sendEvent(h.txtinput(), &drop);
+
+        QCOMPARE(enter.isAccepted(), taken);
+        QCOMPARE(drop.isAccepted() && drop.dropAction() != Qt::MoveAction, taken);
+        const std::string path = taken ? QFile::encodeName(urls.front().toLocalFile()).toStdString() : "";
+        QCOMPARE(h.form.selectedpath(), path);
+        QCOMPARE(h.txtinput()->text().toStdString(), path);
+        QCOMPARE(h.cmdfix()->isEnabled(), taken);
+        h.cmdselect()->click();
+        QCOMPARE(h.dialogs.requests.back().fileName, path);
     }
 
     // The file went away between the selection and Fix: the failure is

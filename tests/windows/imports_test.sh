@@ -8,7 +8,7 @@ grep -Eq '^Subsystem[[:space:]]+00000002' <<<"$headers" || { echo "imports_test:
 status=0
 while read -r dll; do
     case ${dll,,} in
-    kernel32.dll | user32.dll | gdi32.dll | comdlg32.dll | comctl32.dll | shell32.dll | uxtheme.dll | msvcrt.dll | advapi32.dll) ;;
+    kernel32.dll | user32.dll | gdi32.dll | comdlg32.dll | comctl32.dll | shell32.dll | uxtheme.dll | msvcrt.dll | advapi32.dll | ole32.dll) ;;
     *) echo "imports_test: $1 needs $dll, which Windows does not have" >&2; status=1 ;;
     esac
 done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers")

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <cderr.h>
+#include <shlobj.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -387,6 +388,44 @@ TEST_F(BuiltWindow, shouldTabThroughTheButtonsAndThePathBoxAndLetEnterPressOnlyT
     EXPECT_EQ(::SendMessageW(form.window(), DM_GETDEFID, 0, 0), MAKELRESULT(::GetDlgCtrlID(fix), DC_HASDEFID));
     ::SetFocus(path);
     EXPECT_EQ(::SendMessageW(form.window(), DM_GETDEFID, 0, 0), 0);
+}
+
+// A drop as Explorer sends it: the names in a DROPFILES block.
+HDROP dropof(const std::vector<std::wstring> &names)
+{
+    std::wstring list;
+    for (const auto &name : names)
+        list += name + L'\0';
+    list += L'\0';
+    const HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+    auto *drop = static_cast<DROPFILES *>(::GlobalLock(memory));
+    *drop = DROPFILES{sizeof(DROPFILES), {}, FALSE, TRUE};
+    list.copy(reinterpret_cast<wchar_t *>(drop + 1), list.size());
+    ::GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+TEST_F(BuiltWindow, shouldTakeOneFileDroppedOnTheWindowAndRefuseTheRest)
+{
+    quenlo::frmquenlo code{form.context()};
+    form.attach(code);
+    TempDir dir;
+    const std::wstring file = dir.path().wstring() + L"\\Dropped \u00c4.PRJ";
+    const struct {
+        std::vector<std::wstring> names;
+        bool taken;
+    } cases[] = {
+        {{dir.path().wstring()}, false}, // a folder
+        {{file, dir.path().wstring() + L"\\B.PRJ"}, false},
+        {{file}, true},
+    };
+    for (const auto &c : cases) {
+        ::SendMessageW(form.window(), WM_DROPFILES, reinterpret_cast<WPARAM>(dropof(c.names)), 0);
+        const std::string path = c.taken ? quenlo::win::toutf8(file, refuse) : "";
+        EXPECT_EQ(form.control("txtinput").text(), path) << c.names.size() << " names";
+        EXPECT_EQ(code.selectedpath(), path) << c.names.size() << " names";
+        EXPECT_EQ(form.control("cmdfix").enabled(), c.taken) << c.names.size() << " names";
+    }
 }
 
 TEST_F(BuiltWindow, shouldPutTheLabelThatNamesThePathBoxRightBeforeIt)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # quenlo.exe under Wine, driven with xdotool as a person would: the caption
-# and client size at 96 and 144 dpi, Enter on the path box, Alt+S and the
-# real Open dialog, Fix and its message boxes, the file's bytes, a missing
-# file, Escape. Run it on a screen of its own; with a folder, it leaves
+# and client size at 96 and 144 dpi and at a larger message font, Enter on
+# the path box, Alt+S and the real Open dialog, Fix and its message boxes,
+# the file's bytes, a missing file, Escape, files named on the command line,
+# --version and /?. Run it on a screen of its own; with a folder, it leaves
 # screenshots there.
 # Usage: on-xvfb.sh window_test.sh QUENLO_EXE [SCREENSHOT_DIR]
 set -eu
@@ -16,8 +17,11 @@ done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/quenlo-window.XXXXXX")
 app=
+font=
 cleanup() {
     if [ -n "$app" ] && kill -0 "$app" 2>/dev/null; then kill "$app" 2>/dev/null || true; fi
+    # The prefix's text size as it was.
+    [ -z "$font" ] || wine reg add 'HKCU\Control Panel\Desktop\WindowMetrics' /v MessageFont /t REG_BINARY /d "$font" /f >/dev/null 2>&1
     wineserver -w 2>/dev/null || true
     rm -rf "$work"
 }
@@ -65,7 +69,7 @@ printf '%s' "$good" >"$files/GOOD.PRJ"
 fixed=${good/\/8203//8202}
 
 start() {
-    (cd "$files" && exec wine "$exe" >"$work/out.log" 2>&1) &
+    (cd "$files" && exec wine "$exe" "$@" >"$work/out.log" 2>&1) &
     app=$!
     main=$(waitfor ' Quenlo' 60) || { cat "$work/out.log" >&2; fail "no window titled ' Quenlo'"; }
     xdotool windowfocus "$main" 2>/dev/null || true
@@ -149,6 +153,43 @@ key Return
 waitgone 'Quenlo' || fail "the error box stayed"
 [ ! -e "$files/MISSING.PRJ" ] || fail "Fix created MISSING.PRJ"
 stop
+
+step "--version and /? on standard output"
+version=$(timeout 60 wine "$exe" --version 2>&1) || fail "--version exited with $?"
+[ "$(tr -d '\r' <<<"$version")" = "quenlo 1.00" ] || fail "--version printed '$version'"
+[[ $(timeout 60 wine "$exe" '/?' 2>&1) == Usage:\ quenlo* ]] || fail "/? gave no help"
+
+step "started with two files: told it takes the first, and Fix fixes that one"
+named='Ärger über Öl.PRJ'
+printf '%s' "$good" >"$files/$named"
+printf '%s' "$good" >"$files/SECOND.PRJ"
+start "$named" SECOND.PRJ
+waitfor 'Quenlo' >/dev/null || fail "no message box told that one file is fixed at a time"
+key Return
+waitgone 'Quenlo' || fail "the message box stayed"
+shot window-file-96
+key Tab
+key Tab
+key Return
+waitfor 'Fix Result' >/dev/null || fail "Fix showed no 'Fix Result' for the file named at start"
+cmp -s <(printf '%s' "$fixed") "$files/$named" || fail "the file named at start was not fixed"
+cmp -s <(printf '%s' "$good") "$files/SECOND.PRJ" || fail "the second file named at start was changed"
+key Return
+waitgone 'Fix Result' || fail "the 'Fix Result' box stayed"
+stop
+
+step "a larger message font: the window grows with it"
+metrics='HKCU\Control Panel\Desktop\WindowMetrics'
+font=$(wine reg query "$metrics" /v MessageFont | tr -d '\r' | awk '$1 == "MessageFont" { print $3 }')
+# lfHeight -18: 13.5 points, half as large again as Windows' 9.
+wine reg add "$metrics" /v MessageFont /t REG_BINARY /d "EEFFFFFF${font:8}" /f >/dev/null 2>&1
+wineserver -w
+start
+got=$(size "$main")
+shot window-message-font-150
+stop
+wine reg add "$metrics" /v MessageFont /t REG_BINARY /d "$font" /f >/dev/null 2>&1
+[ "$got" = 644x131 ] || fail "client area at a 13.5-point message font is $got, not 644x131"
 
 step "144 dpi: client size"
 setdpi 144

@@ -4,10 +4,12 @@
 // from that handle for reading (and writing, for the fix). Reads and writes
 // go to explicit offsets; FlushFileBuffers before anything is reported as
 // done. While the fix runs, other programs may read the file but not write
-// it; a look lets them do both.
+// it; a look lets them do both. A dry run asks for the fix's open the very
+// way the fix will, and closes it again at once.
 #include "error.h"
 #include "file.h"
 #include "utf16.h"
+#include "winaccess.h"
 #include "winfailure.h"
 #include "winfile.h"
 #include "winpath.h"
@@ -71,7 +73,7 @@ private:
     HANDLE handle_;
 };
 
-std::optional<Error> whynotwritable(HANDLE handle, const std::string &path);
+std::optional<Error> whynotwritable(HANDLE handle, const std::wstring &wide, const std::string &path);
 HANDLE openforupdatefrom(HANDLE source, const std::wstring &wide, const std::string &path);
 
 class WindowsFile final : public File {
@@ -137,7 +139,7 @@ public:
             fail(::GetLastError(), path_, "cannot close");
     }
 
-    std::optional<Error> updateblocked() const override { return whynotwritable(handle(), path_); }
+    std::optional<Error> updateblocked() const override { return whynotwritable(handle(), wide_, path_); }
 
     std::unique_ptr<File> reopenforupdate() override
     {
@@ -254,10 +256,11 @@ void refusedevice(const std::wstring &exact, const std::string &shown)
         notplain(ERROR_BAD_FILE_TYPE, shown, kind);
 }
 
-// Why the fix could not open the file for writing, asked without write
-// access: the read-only attribute, a write-protected volume, or another
-// program's exclusive lock on the header.
-std::optional<Error> whynotwritable(HANDLE handle, const std::string &path)
+// Why the fix could not open the file for writing: the read-only attribute,
+// a write-protected volume, the fix's own open refused (another program
+// holding the file without sharing it for writing, no permission, a
+// security program), or another program's exclusive lock on the header.
+std::optional<Error> whynotwritable(HANDLE handle, const std::wstring &wide, const std::string &path)
 {
     const std::string what = "cannot open for reading and writing";
     FILE_BASIC_INFO basic{};
@@ -269,6 +272,13 @@ std::optional<Error> whynotwritable(HANDLE handle, const std::string &path)
     if (::GetVolumeInformationByHandleW(handle, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0)
         && (flags & FILE_READ_ONLY_VOLUME))
         return Error(ERROR_WRITE_PROTECT, path, win::describe(ERROR_WRITE_PROTECT, what));
+    // The same access and sharing as the fix's open, with nothing read or
+    // written before it is closed again.
+    try {
+        ::CloseHandle(openforupdatefrom(handle, wide, path));
+    } catch (const Error &error) {
+        return error;
+    }
     OVERLAPPED start{};
     if (!::LockFileEx(handle, LOCKFILE_FAIL_IMMEDIATELY, 0, 10, 0, &start)) {
         const DWORD code = ::GetLastError();
@@ -295,6 +305,11 @@ HANDLE openforupdatefrom(HANDLE source, const std::wstring &wide, const std::str
         if (code == ERROR_ACCESS_DENIED && readonly)
             throw Error(static_cast<int>(code), path,
                         what + ": the file is read-only (" + win::systemmessage(code) + ")");
+        if (code == ERROR_ACCESS_DENIED && win::deniedbeyondpermissions(wide))
+            throw Error(static_cast<int>(code), path,
+                        what + ": refused although the file's permissions allow writing it; Controlled Folder "
+                               "Access (Windows Security, ransomware protection) or another security program may "
+                               "be blocking this program (" + win::systemmessage(code) + ")");
         fail(code, path, what);
     }
     return handle;

@@ -3,56 +3,68 @@
 #include "error.h"
 #include "filedialogs.h"
 #include "messageboxes.h"
+#include "qtaccessible.h"
 #include "qtcontrols.h"
 #include "twips.h"
 #include "windowfont.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QIcon>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 
 namespace quenlo {
 
 namespace {
 
-// Qt lays out in pixels at 96 dpi and scales them for the screen.
+// Qt lays out in pixels at 96 dpi and scales them for the screen; the
+// window is laid out at more where the user asked for larger text.
 constexpr int kLayoutDpi = 96;
 
-// Room a push button keeps between its frame and its text.
+// The largest general font that the usual desktops have by default
+// (GNOME's; KDE's, Xfce's and Qt's own are smaller): the window grows only
+// past it.
+constexpr double kUsualDesktopPoints = 11;
+
+// Room a push button keeps between its frame and its text, at 96 dpi.
 constexpr int kButtonPadding = 4;
 
-QRect placement(const ControlDescription &control)
+QRect placement(const ControlDescription &control, int dpi)
 {
-    const auto box = pixels(control.left, control.top, control.width, control.height, kLayoutDpi);
+    const auto box = pixels(control.left, control.top, control.width, control.height, dpi);
     return {box.left, box.top, box.width, box.height};
 }
 
-QFont qfont(const FontDescription &font)
+QFont qfont(const FontDescription &font, int dpi)
 {
     QFont result(qtext(font.face));
-    result.setPointSizeF(font.points);
+    result.setPointSizeF(font.points * dpi / kLayoutDpi);
     result.setBold(font.bold);
     return result;
 }
 
 // A plain sans-serif face, as small as it must be for every text that is
 // shown in the window's own font to fit its place.
-QFont windowfont(const FormDescription &form)
+QFont windowfont(const FormDescription &form, int dpi)
 {
     QFont font;
     font.setFamilies({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
                       QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
     font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(8.0);
+    font.setPointSizeF(8.0 * dpi / kLayoutDpi);
+    const int padding = kButtonPadding * dpi / kLayoutDpi;
     std::vector<TextBox> boxes;
     for (const auto &control : form.controls) {
         if (control.font || control.kind == ControlKind::TextBox)
             continue;
         const bool button = control.kind == ControlKind::CommandButton;
-        boxes.push_back(TextBox{qtext(control.text), placement(control).size(), control.wrap, button ? kButtonPadding : 0});
+        boxes.push_back(TextBox{qtext(control.text), placement(control, dpi).size(), control.wrap, button ? padding : 0});
     }
     return fittingfont(font, boxes);
 }
@@ -107,6 +119,13 @@ std::pair<QWidget *, std::unique_ptr<Control>> build(const ControlDescription &c
 
 } // namespace
 
+int desktoptextpercent()
+{
+    const QFont font = QGuiApplication::font();
+    const double points = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize() * 72.0 / kLayoutDpi;
+    return textpercent(points, kUsualDesktopPoints);
+}
+
 QtForm::QtForm(const FormDescription &description, QtServices services, QWidget *parent)
     : QWidget(parent)
     , ownmessages_(services.messages ? nullptr : std::make_unique<MessageBoxes>(this))
@@ -114,31 +133,45 @@ QtForm::QtForm(const FormDescription &description, QtServices services, QWidget 
     , messages_(services.messages ? *services.messages : *ownmessages_)
     , dialogs_(services.dialogs ? *services.dialogs : *owndialogs_)
 {
+    static const bool accessibility = (installaccessibility(), true);
+    (void)accessibility;
+    const int dpi = scaleddpi(kLayoutDpi, desktoptextpercent());
     setObjectName(qtext(description.name));
     setWindowTitle(qtext(description.caption));
     setWindowIcon(programicon());
-    setFont(windowfont(description));
-    const auto client = pixels(0, 0, description.width, description.height, kLayoutDpi);
+    setFont(windowfont(description, dpi));
+    setAcceptDrops(description.takesdroppedfiles);
+    const auto client = pixels(0, 0, description.width, description.height, dpi);
     setFixedSize(client.width, client.height);
 
-    QWidget *previous = nullptr;
-    for (const auto &control : description.controls) {
+    // Made in the order assistive tools read them; the focus moves in the
+    // description's order.
+    for (const std::size_t i : readingorder(description)) {
+        const auto &control = description.controls[i];
         auto [widget, adapter] = build(control, this);
         widget->setObjectName(qtext(control.name));
         if (control.index >= 0)
             widget->setProperty("index", control.index);
-        widget->setGeometry(placement(control));
+        widget->setGeometry(placement(control, dpi));
         widget->setEnabled(control.enabled);
+        // A drop anywhere goes to the window.
+        widget->setAcceptDrops(false);
         if (control.font)
-            widget->setFont(qfont(*control.font));
-        if (widget->focusPolicy() != Qt::NoFocus) {
-            if (previous)
-                setTabOrder(previous, widget);
-            else
-                widget->setFocus();
-            previous = widget;
-        }
+            widget->setFont(qfont(*control.font, dpi));
+        if (control.describesform)
+            setAccessibleDescription(qtext(control.text));
         controls_.push_back({&control, widget, std::move(adapter)});
+    }
+    QWidget *previous = nullptr;
+    for (const auto &control : description.controls) {
+        QWidget *next = widget(control.name, control.index);
+        if (next->focusPolicy() == Qt::NoFocus)
+            continue;
+        if (previous)
+            setTabOrder(previous, next);
+        else
+            next->setFocus();
+        previous = next;
     }
     for (const auto &built : controls_)
         if (!built.description->labelfor.empty())
@@ -167,6 +200,7 @@ FormContext QtForm::context()
 
 void QtForm::attach(FormCode &code)
 {
+    code_ = &code;
     for (const auto &built : controls_) {
         if (built.description->kind != ControlKind::CommandButton)
             continue;
@@ -174,6 +208,50 @@ void QtForm::attach(FormCode &code)
         connect(static_cast<QPushButton *>(built.widget), &QPushButton::clicked, this,
                 [&code, control] { code.click(control->name, control->index); });
     }
+}
+
+namespace {
+
+// The one local file, not a folder, that a drag carries, and that the window
+// may take without the drag's source deleting it: as a copy or a link, never
+// moved. Sets the drop's action to match.
+std::optional<std::string> droppedfile(QDropEvent *event)
+{
+    const auto possible = event->possibleActions();
+    const Qt::DropAction action = possible & Qt::CopyAction ? Qt::CopyAction
+                                  : possible & Qt::LinkAction ? Qt::LinkAction
+                                                              : Qt::IgnoreAction;
+    const QMimeData *data = event->mimeData();
+    if (action == Qt::IgnoreAction || !data || !data->hasUrls())
+        return std::nullopt;
+    const auto urls = data->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile())
+        return std::nullopt;
+    const QString local = urls.front().toLocalFile();
+    if (local.isEmpty() || QFileInfo(local).isDir())
+        return std::nullopt;
+    event->setDropAction(action);
+    return QFile::encodeName(QDir::toNativeSeparators(local)).toStdString();
+}
+
+} // namespace
+
+void QtForm::dragEnterEvent(QDragEnterEvent *event)
+{
+    event->setAccepted(code_ && droppedfile(event));
+}
+
+void QtForm::dragMoveEvent(QDragMoveEvent *event)
+{
+    event->setAccepted(code_ && droppedfile(event));
+}
+
+void QtForm::dropEvent(QDropEvent *event)
+{
+    const auto path = code_ ? droppedfile(event) : std::nullopt;
+    event->setAccepted(path.has_value());
+    if (path)
+        code_->dropped(*path);
 }
 
 } // namespace quenlo

@@ -19,9 +19,12 @@ struct QtServices {
 };
 
 // A window built with Qt widgets from its stored description: each control
-// at its twips (15 to a pixel; Qt scales for high-dpi screens), in tab
-// order, with the font at which every text fits. Enter and Space press the
-// focused button, and no button is the window's default.
+// at its twips (15 to a pixel; Qt scales for high-dpi screens; more where
+// the desktop's font is larger than usual, see desktoptextpercent()), in
+// tab order, with the font at which every text fits. Enter and Space press
+// the focused button, and no button is the window's default. Where the
+// description takes dropped files, one local file dropped anywhere on the
+// window goes to the code.
 class QtForm final : public QWidget, public Controls {
     Q_OBJECT
 
@@ -34,8 +37,14 @@ public:
     // What the window's code is given: these controls, dialogs and boxes.
     FormContext context();
 
-    // Hands each click on a button to `code`, which must outlive the window.
+    // Hands each click on a button, and each file dropped, to `code`, which
+    // must outlive the window.
     void attach(FormCode &code);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     struct Built {
@@ -50,6 +59,12 @@ private:
     MessageService &messages_;
     FileDialogService &dialogs_;
     std::vector<Built> controls_;
+    FormCode *code_ = nullptr;
 };
+
+// The text size the desktop's general font asks for, as the platform theme
+// gives it to the application, in percent of the size most desktops use by
+// default (textpercent()).
+int desktoptextpercent();
 
 } // namespace quenlo

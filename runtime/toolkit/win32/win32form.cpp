@@ -9,8 +9,12 @@
 #include "win32messageboxes.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
+#include <optional>
 
 namespace quenlo {
 
@@ -20,6 +24,13 @@ constexpr wchar_t kClassName[] = L"QuenloForm";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = 0;
 constexpr int kFirstId = 100; // clear of IDOK and IDCANCEL, which IsDialogMessage sends for Enter and Esc
+constexpr UINT kShownMessage = WM_APP + 1;
+// What Windows' message font and Text size are by default: Segoe UI at 9
+// points, 100 percent.
+constexpr double kUsualMessagePoints = 9.0;
+// The message with which a drop reaches a program that runs elevated,
+// beside WM_DROPFILES and WM_COPYDATA.
+constexpr UINT kCopyGlobalData = 0x0049;
 
 // The window's own face: the first the system has.
 const std::array<std::wstring, 6> kWindowFaces{L"Microsoft Sans Serif", L"Tahoma", L"Liberation Sans",
@@ -54,31 +65,13 @@ ChildClass childclass(const ControlDescription &control)
     return {WC_STATICW, DWORD{SS_NOPREFIX} | (control.wrap ? DWORD{SS_LEFT} : DWORD{SS_LEFTNOWORDWRAP}), 0};
 }
 
-// The order the child windows are made in: the description's tab order,
-// except that a label comes right before the control it names, where
-// assistive tools look for a control's name. Labels take no focus, so the
-// order of the controls that do is unchanged.
-std::vector<std::size_t> creationorder(const FormDescription &form)
+// The text of the label that describes the window, if one does.
+std::wstring descriptiontext(const FormDescription &form)
 {
-    const auto names = [](const ControlDescription &label, const ControlDescription &control) {
-        return label.kind == ControlKind::Label && label.labelfor == control.name && control.index == -1;
-    };
-    const auto namesany = [&](const ControlDescription &label) {
-        for (const auto &control : form.controls)
-            if (names(label, control))
-                return true;
-        return false;
-    };
-    std::vector<std::size_t> order;
-    for (std::size_t i = 0; i < form.controls.size(); ++i) {
-        if (namesany(form.controls[i]))
-            continue;
-        for (std::size_t j = 0; j < form.controls.size(); ++j)
-            if (names(form.controls[j], form.controls[i]))
-                order.push_back(j);
-        order.push_back(i);
-    }
-    return order;
+    for (const auto &control : form.controls)
+        if (control.describesform)
+            return win::toutf16(control.text, win::LoneSurrogate::refuse, "a control's text");
+    return {};
 }
 
 } // namespace
@@ -91,6 +84,15 @@ Win32Form::Win32Form(const FormDescription &description)
         failed("cannot create the window");
     messages_ = std::make_unique<Win32MessageBoxes>(window());
     dialogs_ = std::make_unique<Win32FileDialogs>(window());
+    if (description.takesdroppedfiles) {
+        ::DragAcceptFiles(window(), TRUE);
+        // Run as administrator, the window still takes a drop from Explorer,
+        // which runs as the user, where Windows lets it.
+        for (const UINT message : {UINT{WM_DROPFILES}, UINT{WM_COPYDATA}, kCopyGlobalData})
+            ::ChangeWindowMessageFilterEx(window(), message, MSGFLT_ALLOW, nullptr);
+    }
+    textpercent_ = systemtextpercent();
+    toolsdescription_ = std::make_unique<WindowDescription>(descriptiontext(description));
     build();
     dpi_ = static_cast<int>(::GetDpiForWindow(window()));
     RECT placed{};
@@ -104,9 +106,12 @@ Win32Form::~Win32Form()
         ::DestroyWindow(window());
 }
 
+
 void Win32Form::build()
 {
-    const auto order = creationorder(description_);
+    // Labels take no focus, so the tab order of the controls that do is
+    // unchanged by the order of reading.
+    const auto order = readingorder(description_);
     for (const std::size_t i : order) {
         const auto &control = description_.controls[i];
         const auto kind = childclass(control);
@@ -130,9 +135,28 @@ void Win32Form::build()
     }();
 }
 
-void Win32Form::layout(int dpi, POINT topleft)
+int systemtextpercent()
 {
-    dpi_ = dpi;
+    int percent = 100;
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, 96))
+        percent = textpercent(std::abs(metrics.lfMessageFont.lfHeight) * 72.0 / 96, kUsualMessagePoints);
+    DWORD scale = 0;
+    DWORD size = sizeof scale;
+    if (::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Accessibility", L"TextScaleFactor", RRF_RT_REG_DWORD,
+                       nullptr, &scale, &size)
+        == ERROR_SUCCESS)
+        percent = std::max(percent, textpercent(scale, 100));
+    return percent;
+}
+
+// `dpi` is the screen's; the window is laid out at more where the user asked
+// for larger text.
+void Win32Form::layout(int screendpi, POINT topleft)
+{
+    dpi_ = screendpi;
+    const int dpi = scaleddpi(screendpi, textpercent_);
     const int padding = ::MulDiv(kButtonPadding, dpi, 96);
     std::vector<TextBox> boxes;
     for (const auto &built : controls_) {
@@ -182,7 +206,7 @@ void Win32Form::layout(int dpi, POINT topleft)
 
     const SIZE client{pixels(description_.width, dpi), pixels(description_.height, dpi)};
     RECT frame{0, 0, client.cx, client.cy};
-    ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExStyle, static_cast<UINT>(dpi));
+    ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExStyle, static_cast<UINT>(screendpi));
     SIZE outer{frame.right - frame.left, frame.bottom - frame.top};
     ::SetWindowPos(window(), nullptr, topleft.x, topleft.y, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     // The frame drawn may differ from the one computed for `dpi` (a caption
@@ -229,6 +253,7 @@ int Win32Form::run(int show)
     ::UpdateWindow(window());
     if (lastfocus_)
         ::SetFocus(lastfocus_);
+    ::PostMessageW(window(), kShownMessage, 0, 0);
     MSG message{};
     for (;;) {
         const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
@@ -259,27 +284,58 @@ LRESULT Win32Form::defaultbutton() const
 
 void Win32Form::click(int id)
 {
-    for (const auto &built : controls_) {
-        if (built.id != id || built.description->kind != ControlKind::CommandButton)
-            continue;
-        if (!code_)
-            return;
-        // Nothing may be thrown through the system's code that called the
-        // window procedure: an error the window's code left untrapped is
-        // reported, and it ends the program.
-        try {
-            code_->click(built.description->name, built.description->index);
-            return;
-        } catch (const Error &error) {
-            reporterror(error, *messages_, "Quenlo");
-        } catch (const std::exception &other) {
-            reporterror(Error(kInternalError, {}, other.what()), *messages_, "Quenlo");
-        } catch (...) {
-            reporterror(Error(kInternalError, {}, "an unknown failure"), *messages_, "Quenlo");
-        }
-        ::DestroyWindow(window());
+    for (const auto &built : controls_)
+        if (built.id == id && built.description->kind == ControlKind::CommandButton && code_)
+            dispatch([&] { code_->click(built.description->name, built.description->index); });
+}
+
+// Nothing may be thrown through the system's code that called the window
+// procedure: an error the window's code left untrapped is reported, and it
+// ends the program.
+void Win32Form::dispatch(const std::function<void()> &call)
+{
+    try {
+        call();
+        return;
+    } catch (const Error &error) {
+        reporterror(error, *messages_, "Quenlo");
+    } catch (const std::exception &other) {
+        reporterror(Error(kInternalError, {}, other.what()), *messages_, "Quenlo");
+    } catch (...) {
+        reporterror(Error(kInternalError, {}, "an unknown failure"), *messages_, "Quenlo");
+    }
+    ::DestroyWindow(window());
+}
+
+namespace {
+
+// The one file, not a folder, of a drop, as UTF-8; nothing for several.
+std::optional<std::string> droppedfile(HDROP drop)
+{
+    if (::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) != 1)
+        return std::nullopt;
+    std::wstring name(::DragQueryFileW(drop, 0, nullptr, 0) + 1, L'\0');
+    name.resize(::DragQueryFileW(drop, 0, name.data(), static_cast<UINT>(name.size())));
+    const DWORD attributes = ::GetFileAttributesW(name.c_str());
+    if (name.empty() || (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)))
+        return std::nullopt;
+    return win::toutf8(name, win::LoneSurrogate::keep);
+}
+
+} // namespace
+
+// WM_DROPFILES gives no say over the cursor, which showed that a drop is
+// taken: a drop the window refuses (several files, a folder, or while a
+// dialog or message box is up) beeps instead.
+void Win32Form::dropfiles(HDROP drop)
+{
+    const auto path = droppedfile(drop);
+    ::DragFinish(drop);
+    if (!path || !code_ || !::IsWindowEnabled(window())) {
+        ::MessageBeep(MB_ICONWARNING);
         return;
     }
+    dispatch([&] { code_->dropped(*path); });
 }
 
 LRESULT Win32Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
@@ -305,12 +361,31 @@ LRESULT Win32Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
             return 0;
         }
         break;
+    case WM_DROPFILES:
+        dropfiles(reinterpret_cast<HDROP>(wparam));
+        return 0;
+    case kShownMessage:
+        if (code_)
+            dispatch([&] { code_->shown(); });
+        return 0;
+    case WM_SETTINGCHANGE:
+        if (const int percent = systemtextpercent(); percent != textpercent_) {
+            textpercent_ = percent;
+            RECT placed{};
+            ::GetWindowRect(window(), &placed);
+            layout(dpi_, {placed.left, placed.top});
+        }
+        break;
     case WM_DPICHANGED: {
         const auto *suggested = reinterpret_cast<const RECT *>(lparam);
         layout(HIWORD(wparam), {suggested->left, suggested->top});
         return 0;
     }
+    case WM_GETOBJECT:
+        toolsdescription_->annotate(window());
+        break;
     case WM_DESTROY:
+        toolsdescription_->clear(window());
         ::PostQuitMessage(0);
         return 0;
     default:
