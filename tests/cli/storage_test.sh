@@ -14,15 +14,8 @@ cleanup() { jobs -p | xargs -r kill 2>/dev/null; wait; rm -rf "$work"; }
 trap cleanup EXIT
 cd "$work" || exit 2
 
-failures=0
-fail() { printf 'FAIL %s: %s\n' "$case_name" "$*"; failures=$((failures + 1)); }
-check() { [ "$2" = "$3" ] || fail "$(printf '%s\n  expected: %q\n  actual:   %q' "$1" "${2:0:300}" "${3:0:300}")"; }
-contains() { case "$3" in *"$2"*) ;; *) fail "$(printf '%s\n  expected to contain: %q\n  actual: %q' "$1" "$2" "$3")" ;; esac; }
-skip() { echo "SKIP $case_name: $*"; exit 77; }
 runner=()
-fix() { timeout 300 "${runner[@]}" "$program" "$@" >out.txt 2>err.txt; status=$?; out=$(cat out.txt); err=$(cat err.txt); }
-project() { printf '/8203 MIRD %s\n' "$2" >"$1"; }
-makemany() { mkdir -p "$1"; for i in $(seq -w 1 "$2"); do project "$1/P$i.PRJ" "$i"; done; }
+source "$(dirname "$self")/common.sh"
 root() { [ "$(id -u)" -eq 0 ]; }
 # Slows a system call (-e inject=CALL:delay_enter=), writing each call of it
 # to trace.txt as it begins; SIGINT at its default, as a terminal's job has it.
