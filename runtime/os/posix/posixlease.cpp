@@ -158,6 +158,10 @@ void WriteLease::done(bool keep, LetGo letgo)
         return;
     }
     letgo_ = letgo;
+    // The kernel tells the thread that took the lease, which may be gone
+    // by the time another program asks for the file: the process is told
+    // instead, and the watching thread hears of it.
+    ::fcntl(fd_, F_SETOWN, ::getpid());
     // Asked for while the rewrite was under way, or nobody to watch: now.
     // A signal not handled yet wakes the watching thread, which finds the
     // lease no longer busy.
