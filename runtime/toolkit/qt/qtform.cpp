@@ -5,6 +5,7 @@
 #include "messageboxes.h"
 #include "qtaccessible.h"
 #include "qtcontrols.h"
+#include "report.h"
 #include "twips.h"
 #include "windowfont.h"
 
@@ -206,8 +207,14 @@ void QtForm::attach(FormCode &code)
             continue;
         const auto *control = built.description;
         connect(static_cast<QPushButton *>(built.widget), &QPushButton::clicked, this,
-                [&code, control] { code.click(control->name, control->index); });
+                [this, &code, control] { dispatch([&] { code.click(control->name, control->index); }); });
     }
+}
+
+void QtForm::dispatch(const std::function<void()> &call)
+{
+    if (!reportuntrapped(call, messages_, "Quenlo"))
+        close();
 }
 
 namespace {
@@ -251,7 +258,7 @@ void QtForm::dropEvent(QDropEvent *event)
     const auto path = code_ ? droppedfile(event) : std::nullopt;
     event->setAccepted(path.has_value());
     if (path)
-        code_->dropped(*path);
+        dispatch([&] { code_->dropped(*path); });
 }
 
 } // namespace quenlo

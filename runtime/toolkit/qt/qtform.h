@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -40,6 +41,10 @@ public:
     // Hands each click on a button, and each file dropped, to `code`, which
     // must outlive the window.
     void attach(FormCode &code);
+
+    // Runs the window's code from an event: an error it leaves untrapped is
+    // reported, and the window closes, which ends the program.
+    void dispatch(const std::function<void()> &call);
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;

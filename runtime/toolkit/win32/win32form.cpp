@@ -294,17 +294,8 @@ void Win32Form::click(int id)
 // ends the program.
 void Win32Form::dispatch(const std::function<void()> &call)
 {
-    try {
-        call();
-        return;
-    } catch (const Error &error) {
-        reporterror(error, *messages_, "Quenlo");
-    } catch (const std::exception &other) {
-        reporterror(Error(kInternalError, {}, other.what()), *messages_, "Quenlo");
-    } catch (...) {
-        reporterror(Error(kInternalError, {}, "an unknown failure"), *messages_, "Quenlo");
-    }
-    ::DestroyWindow(window());
+    if (!reportuntrapped(call, *messages_, "Quenlo"))
+        ::DestroyWindow(window());
 }
 
 namespace {
