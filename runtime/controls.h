@@ -21,7 +21,8 @@ public:
 };
 
 // The controls of a built window, by the names of its description. Asking
-// for one the window does not have throws quenlo::Error.
+// for one the window does not have is a fault of the program: it throws
+// ProgrammingError.
 class Controls {
 public:
     virtual ~Controls() = default;

@@ -121,6 +121,19 @@ TEST_P(FrmquenloFailingDialog, shouldCopyTheDialogsNameWhenTheDialogFails)
 INSTANTIATE_TEST_SUITE_P(EarlierNames, FrmquenloFailingDialog, ::testing::Values("", "/data/EARLIER.PRJ"),
                          [](const auto &info) { return info.param.empty() ? "firstUse" : "earlierNameKept"; });
 
+// A window without a control that the code names is a fault of the program:
+// the selection is not to pass over it and light Fix up beside no path.
+TEST(FrmquenloSelection, shouldNotPassOverAControlMissingFromTheWindow)
+{
+    Window w;
+    auto selectonly = quenlo::frmquenlo::description();
+    selectonly.controls = selectonly.controls.first(1);
+    w.controls = quenlo::test::FakeControls(selectonly);
+    w.dialogs.answers.emplace_back("/data/A.PRJ");
+    EXPECT_THROW(w.form.click("cmdselect", -1), quenlo::ProgrammingError);
+    EXPECT_EQ(w.form.selectedpath(), "");
+}
+
 TEST(FrmquenloFix, shouldFixTheSelectedFileNotTheTextOfThePathBox)
 {
     TempDir dir;

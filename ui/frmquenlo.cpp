@@ -41,7 +41,8 @@ void frmquenlo::click(std::string_view name, int)
 // Lets the user choose the project file. On a choice, the path goes into
 // the path box and `prjpath` and Fix is enabled; a cancel changes nothing;
 // any other failure is passed over and the next step runs, so the dialog's
-// last file name is still taken.
+// last file name is still taken. A control missing from the window is a
+// fault of the program, which no step passes over.
 void frmquenlo::cmdselect_Click()
 {
     select(0);

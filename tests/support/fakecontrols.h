@@ -35,7 +35,7 @@ public:
     {
         const auto found = controls_.find({std::string(name), index});
         if (found == controls_.end())
-            throw Error(kInternalError, std::string(name), "no such control in the window");
+            throw ProgrammingError(std::string(name), "no such control in the window");
         return found->second;
     }
 

@@ -191,7 +191,7 @@ Control &QtForm::control(std::string_view name, int index)
 {
     if (const auto *built = findbuilt(controls_, name, index))
         return *built->control;
-    throw Error(kInternalError, std::string(name), "no such control in the window");
+    throw ProgrammingError(std::string(name), "no such control in the window");
 }
 
 FormContext QtForm::context()

@@ -224,7 +224,7 @@ Control &Win32Form::control(std::string_view name, int index)
 {
     if (const auto *built = findbuilt(controls_, name, index))
         return *built->control;
-    throw Error(kInternalError, std::string(name), "no such control in the window");
+    throw ProgrammingError(std::string(name), "no such control in the window");
 }
 
 HWND Win32Form::childwindow(std::string_view name, int index) const
