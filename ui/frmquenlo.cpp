@@ -30,11 +30,11 @@ frmquenlo::frmquenlo(const FormContext &context, FileService &files)
 {
 }
 
-void frmquenlo::click(std::string_view name, int)
+void frmquenlo::click(ControlId control)
 {
-    if (name == "cmdselect")
+    if (control == cmdselect)
         cmdselect_Click();
-    else if (name == "cmdfix")
+    else if (control == cmdfix)
         cmdfix_Click();
 }
 
@@ -56,9 +56,9 @@ void frmquenlo::select(std::size_t firststep)
         [&] { cmdialog1.setDialogTitle(std::string(kOpenProjectTitle)); },
         [&] { cmdialog1.setFilter(std::string(kProjectFilter)); },
         [&] { cmdialog1.setAction(CommonDialog::kShowOpen); },
-        [&] { controls_.control("txtinput").settext(cmdialog1.fileName()); },
+        [&] { controls_.control(txtinput).settext(cmdialog1.fileName()); },
         [&] { prjpath = cmdialog1.fileName(); },
-        [&] { controls_.control("cmdfix").setenabled(true); },
+        [&] { controls_.control(cmdfix).setenabled(true); },
     };
     runsteps(std::span(steps).subspan(firststep), [](const Error &error) {
         return error.number() == kCancelError ? OnError::Leave : OnError::ResumeNext;
