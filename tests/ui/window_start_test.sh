@@ -29,6 +29,7 @@ done <<'ROWS'
 --bogus|2|quenlo: unrecognized option '--bogus'
 --help=all|2|option '--help' doesn't allow an argument
 A.PRJ --verbose|2|Try 'quenlo --help' for more information.
+A.PRJ|1|quenlo: no window can be shown: no display could be reached
 ROWS
 
 # --- On the screen: the name given | a second one | the desktop's font in
