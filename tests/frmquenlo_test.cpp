@@ -129,8 +129,7 @@ TEST(FrmquenloSelection, shouldNotPassOverAControlMissingFromTheWindow)
     auto selectonly = quenlo::frmquenlo::description();
     selectonly.controls = selectonly.controls.first(1);
     w.controls = quenlo::test::FakeControls(selectonly);
-    w.dialogs.answers.emplace_back("/data/A.PRJ");
-    EXPECT_THROW(w.form.click(quenlo::frmquenlo::cmdselect), quenlo::ProgrammingError);
+    EXPECT_THROW(w.select("/data/A.PRJ"), quenlo::ProgrammingError);
     EXPECT_EQ(w.form.selectedpath(), "");
 }
 

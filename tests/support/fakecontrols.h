@@ -5,7 +5,6 @@
 #include "form.h"
 
 #include <map>
-#include <string>
 
 namespace quenlo::test {
 
