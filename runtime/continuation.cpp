@@ -13,6 +13,8 @@ std::size_t runsteps(std::span<const Step> steps, const ErrorHandler &handler)
             step();
             ++completed;
             continue;
+        } catch (const ProgrammingError &) {
+            throw;
         } catch (const Error &error) {
             next = handler(error);
         } catch (const std::exception &other) {

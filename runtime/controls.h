@@ -1,6 +1,7 @@
 #pragma once
 
 #include "filedialog.h"
+#include "form.h"
 #include "messagebox.h"
 
 #include <memory>
@@ -20,12 +21,13 @@ public:
     virtual void setenabled(bool on) = 0;
 };
 
-// The controls of a built window, by the names of its description. Asking
-// for one the window does not have throws quenlo::Error.
+// The controls of a built window, as its code names them (controlid()).
+// Asking for one the window does not have is a fault of the program: it
+// throws ProgrammingError.
 class Controls {
 public:
     virtual ~Controls() = default;
-    virtual Control &control(std::string_view name, int index = -1) = 0;
+    virtual Control &control(ControlId id) = 0;
 };
 
 // A window's own code: the run-time hands it each click on a control, and
@@ -33,7 +35,7 @@ public:
 class FormCode {
 public:
     virtual ~FormCode() = default;
-    virtual void click(std::string_view name, int index) = 0;
+    virtual void click(ControlId control) = 0;
 
     // Once, from the event loop, as soon as the window is first shown.
     virtual void shown() {}

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace quenlo {
 
@@ -28,6 +29,18 @@ private:
     int number_;
     std::string subject_;
     std::string reason_;
+};
+
+// A fault of the program itself, never of what it was given or met: a
+// window's code asking for a control its window does not have, for one. No
+// error handler passes over it; it goes on to the report of untrapped
+// errors.
+class ProgrammingError : public Error {
+public:
+    ProgrammingError(std::string subject, std::string reason)
+        : Error(kInternalError, std::move(subject), std::move(reason))
+    {
+    }
 };
 
 } // namespace quenlo

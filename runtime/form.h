@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -54,14 +55,60 @@ struct FormDescription {
 // where they look for a control's name. Indexes into `form.controls`.
 std::vector<std::size_t> readingorder(const FormDescription &form);
 
-// Of the controls a run-time has built, each with a pointer `description`
-// to its stored form, the one named `name` (at `index` in its array), or
-// nullptr.
+// A control of a window as its code names it: its place in the
+// description's list. The window's code takes each from controlid(), so that
+// it names only controls its description holds.
+struct ControlId {
+    std::size_t place = 0;
+    friend constexpr bool operator==(ControlId, ControlId) = default;
+};
+
+// Where the control named `name` (at `index` in its array) stands in
+// `controls`, if it is there.
+constexpr std::optional<std::size_t> placeof(std::span<const ControlDescription> controls, std::string_view name,
+                                             int index = -1)
+{
+    for (std::size_t i = 0; i < controls.size(); ++i)
+        if (controls[i].name == name && controls[i].index == index)
+            return i;
+    return std::nullopt;
+}
+
+// Never defined: reached while a program is compiled, it stops the build.
+[[noreturn]] void nosuchcontrolinthedescription();
+
+// The control named `name` (at `index` in its array) of a description,
+// found while the program is compiled: a name it does not hold does not
+// build.
+consteval ControlId controlid(std::span<const ControlDescription> controls, std::string_view name, int index = -1)
+{
+    const auto place = placeof(controls, name, index);
+    if (!place)
+        nosuchcontrolinthedescription();
+    return ControlId{*place};
+}
+
+// Whether each control of `form` has a name and index of its own, and each
+// label names for assistive tools a control that stands alone.
+constexpr bool wellformed(const FormDescription &form)
+{
+    for (std::size_t i = 0; i < form.controls.size(); ++i) {
+        const auto &control = form.controls[i];
+        if (control.name.empty() || placeof(form.controls, control.name, control.index) != i)
+            return false;
+        if (!control.labelfor.empty() && !placeof(form.controls, control.labelfor))
+            return false;
+    }
+    return true;
+}
+
+// Of the controls a run-time has built, each with its `place`, the one at
+// `id`, or nullptr.
 template <class Built>
-const Built *findbuilt(const std::vector<Built> &built, std::string_view name, int index)
+const Built *findbuilt(const std::vector<Built> &built, ControlId id)
 {
     for (const auto &control : built)
-        if (control.description->name == name && control.description->index == index)
+        if (control.place == id.place)
             return &control;
     return nullptr;
 }

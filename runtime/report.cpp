@@ -74,4 +74,19 @@ void reporterror(const Error &error, MessageService &messages, std::string_view 
     messages.showerror(wraplines(errortext(error, lead), kReportLineWidth), title);
 }
 
+bool reportuntrapped(const std::function<void()> &call, MessageService &messages, std::string_view title)
+{
+    try {
+        call();
+        return true;
+    } catch (const Error &error) {
+        reporterror(error, messages, title);
+    } catch (const std::exception &other) {
+        reporterror(Error(kInternalError, {}, other.what()), messages, title);
+    } catch (...) {
+        reporterror(Error(kInternalError, {}, "an unknown failure"), messages, title);
+    }
+    return false;
+}
+
 } // namespace quenlo

@@ -4,6 +4,7 @@
 #include "messagebox.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 namespace quenlo {
@@ -23,5 +24,11 @@ std::string wraplines(std::string_view text, std::size_t width);
 // Shows errortext(error, lead), wrapped at kReportLineWidth, under `title`
 // and waits until it is dismissed.
 void reporterror(const Error &error, MessageService &messages, std::string_view title, std::string_view lead = {});
+
+// Runs `call`, the window's code answering an event; nothing it throws may
+// go on through the toolkit's code. An error it leaves untrapped is shown
+// under `title`, and the answer is false: the run-time then closes the
+// window, which ends the program.
+bool reportuntrapped(const std::function<void()> &call, MessageService &messages, std::string_view title);
 
 } // namespace quenlo

@@ -34,14 +34,14 @@ struct Window {
     quenlo::test::RecordingFiles files;
     quenlo::frmquenlo form{{controls, dialogs, messages}, files};
 
-    std::string pathbox() { return controls.control("txtinput").text(); }
-    bool fixenabled() { return controls.control("cmdfix").enabled(); }
+    std::string pathbox() { return controls.control(quenlo::frmquenlo::txtinput).text(); }
+    bool fixenabled() { return controls.control(quenlo::frmquenlo::cmdfix).enabled(); }
     void select(const std::string &path)
     {
         dialogs.answers.emplace_back(path);
-        form.click("cmdselect", -1);
+        form.click(quenlo::frmquenlo::cmdselect);
     }
-    void fix() { form.click("cmdfix", -1); }
+    void fix() { form.click(quenlo::frmquenlo::cmdfix); }
 };
 
 TEST(FrmquenloSelection, shouldStartWithNothingSelected)
@@ -57,7 +57,7 @@ TEST(FrmquenloSelection, shouldChangeNothingWhenTheFirstSelectionIsCancelled)
 {
     Window w;
     w.dialogs.answers.emplace_back(ScriptedDialogs::Cancel{});
-    w.form.click("cmdselect", -1);
+    w.form.click(quenlo::frmquenlo::cmdselect);
     EXPECT_EQ(w.pathbox(), "");
     EXPECT_EQ(w.form.selectedpath(), "");
     EXPECT_FALSE(w.fixenabled());
@@ -69,7 +69,7 @@ TEST(FrmquenloSelection, shouldKeepPathWhenDialogIsCancelled)
     Window w;
     w.select("/data/FIRST.PRJ");
     w.dialogs.answers.emplace_back(ScriptedDialogs::Cancel{});
-    w.form.click("cmdselect", -1);
+    w.form.click(quenlo::frmquenlo::cmdselect);
     EXPECT_EQ(w.pathbox(), "/data/FIRST.PRJ");
     EXPECT_EQ(w.form.selectedpath(), "/data/FIRST.PRJ");
     EXPECT_TRUE(w.fixenabled());
@@ -111,7 +111,7 @@ TEST_P(FrmquenloFailingDialog, shouldCopyTheDialogsNameWhenTheDialogFails)
     if (!earlier.empty())
         w.select(earlier);
     w.dialogs.answers.emplace_back(quenlo::Error(32765, {}, "dialog failed"));
-    w.form.click("cmdselect", -1);
+    w.form.click(quenlo::frmquenlo::cmdselect);
     EXPECT_EQ(w.pathbox(), earlier);
     EXPECT_EQ(w.form.selectedpath(), earlier);
     EXPECT_TRUE(w.fixenabled());
@@ -121,6 +121,18 @@ TEST_P(FrmquenloFailingDialog, shouldCopyTheDialogsNameWhenTheDialogFails)
 INSTANTIATE_TEST_SUITE_P(EarlierNames, FrmquenloFailingDialog, ::testing::Values("", "/data/EARLIER.PRJ"),
                          [](const auto &info) { return info.param.empty() ? "firstUse" : "earlierNameKept"; });
 
+// A window without a control that the code names is a fault of the program:
+// the selection is not to pass over it and light Fix up beside no path.
+TEST(FrmquenloSelection, shouldNotPassOverAControlMissingFromTheWindow)
+{
+    Window w;
+    auto selectonly = quenlo::frmquenlo::description();
+    selectonly.controls = selectonly.controls.first(1);
+    w.controls = quenlo::test::FakeControls(selectonly);
+    EXPECT_THROW(w.select("/data/A.PRJ"), quenlo::ProgrammingError);
+    EXPECT_EQ(w.form.selectedpath(), "");
+}
+
 TEST(FrmquenloFix, shouldFixTheSelectedFileNotTheTextOfThePathBox)
 {
     TempDir dir;
@@ -128,7 +140,7 @@ TEST(FrmquenloFix, shouldFixTheSelectedFileNotTheTextOfThePathBox)
     const auto typed = dir.write("TYPED.PRJ", "/8203 typed");
     Window w;
     w.select(chosen);
-    w.controls.control("txtinput").settext(typed);
+    w.controls.control(quenlo::frmquenlo::txtinput).settext(typed);
 
     w.fix();
 

@@ -30,18 +30,19 @@ frmquenlo::frmquenlo(const FormContext &context, FileService &files)
 {
 }
 
-void frmquenlo::click(std::string_view name, int)
+void frmquenlo::click(ControlId control)
 {
-    if (name == "cmdselect")
+    if (control == cmdselect)
         cmdselect_Click();
-    else if (name == "cmdfix")
+    else if (control == cmdfix)
         cmdfix_Click();
 }
 
 // Lets the user choose the project file. On a choice, the path goes into
 // the path box and `prjpath` and Fix is enabled; a cancel changes nothing;
 // any other failure is passed over and the next step runs, so the dialog's
-// last file name is still taken.
+// last file name is still taken. A control missing from the window is a
+// fault of the program, which no step passes over.
 void frmquenlo::cmdselect_Click()
 {
     select(0);
@@ -55,9 +56,9 @@ void frmquenlo::select(std::size_t firststep)
         [&] { cmdialog1.setDialogTitle(std::string(kOpenProjectTitle)); },
         [&] { cmdialog1.setFilter(std::string(kProjectFilter)); },
         [&] { cmdialog1.setAction(CommonDialog::kShowOpen); },
-        [&] { controls_.control("txtinput").settext(cmdialog1.fileName()); },
+        [&] { controls_.control(txtinput).settext(cmdialog1.fileName()); },
         [&] { prjpath = cmdialog1.fileName(); },
-        [&] { controls_.control("cmdfix").setenabled(true); },
+        [&] { controls_.control(cmdfix).setenabled(true); },
     };
     runsteps(std::span(steps).subspan(firststep), [](const Error &error) {
         return error.number() == kCancelError ? OnError::Leave : OnError::ResumeNext;

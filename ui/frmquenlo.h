@@ -19,11 +19,18 @@ class frmquenlo final : public FormCode {
 public:
     static const FormDescription &description();
 
+    // The controls the code names, each found in description() while it is
+    // compiled (frmquenlo_form.cpp): a control renamed or taken away there
+    // does not build until the code follows.
+    static const ControlId cmdselect;
+    static const ControlId txtinput;
+    static const ControlId cmdfix;
+
     // `files` opens the project file for Fix; the system's own unless a
     // test gives another. It must outlive the window.
     explicit frmquenlo(const FormContext &context, FileService &files = systemfiles());
 
-    void click(std::string_view name, int index) override;
+    void click(ControlId control) override;
 
     // The files the program was started with, as full paths. The first is
     // taken as a choice confirmed in the Open dialog; of several, the user

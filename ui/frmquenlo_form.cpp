@@ -1,5 +1,5 @@
 // The window as it is stored: caption, client area and controls in tab
-// order, in twips.
+// order, in twips; and the controls its code names, checked against it.
 #include "frmquenlo.h"
 
 #include <array>
@@ -31,7 +31,13 @@ constexpr FormDescription kFrmquenlo{
     .name = "frmquenlo", .caption = " Quenlo", .width = 6435, .height = 1305, .controls = kControls,
     .takesdroppedfiles = true};
 
+static_assert(wellformed(kFrmquenlo), "a control named twice, or a label naming no control");
+
 } // namespace
+
+const ControlId frmquenlo::cmdselect = controlid(kControls, "cmdselect");
+const ControlId frmquenlo::txtinput = controlid(kControls, "txtinput");
+const ControlId frmquenlo::cmdfix = controlid(kControls, "cmdfix");
 
 const FormDescription &frmquenlo::description()
 {

@@ -5,7 +5,6 @@
 #include "form.h"
 
 #include <map>
-#include <utility>
 
 namespace quenlo::test {
 
@@ -25,22 +24,22 @@ public:
     explicit FakeControls(const FormDescription &form)
     {
         for (const auto &control : form.controls) {
-            auto &fake = controls_[{std::string(control.name), control.index}];
+            auto &fake = controls_[controls_.size()]; // by its place in the description
             fake.shown = control.text;
             fake.on = control.enabled;
         }
     }
 
-    Control &control(std::string_view name, int index = -1) override
+    Control &control(ControlId id) override
     {
-        const auto found = controls_.find({std::string(name), index});
+        const auto found = controls_.find(id.place);
         if (found == controls_.end())
-            throw Error(kInternalError, std::string(name), "no such control in the window");
+            throw ProgrammingError("fake window", "no control number " + std::to_string(id.place));
         return found->second;
     }
 
 private:
-    std::map<std::pair<std::string, int>, Fake> controls_;
+    std::map<std::size_t, Fake> controls_;
 };
 
 } // namespace quenlo::test

@@ -148,9 +148,9 @@ struct Window {
     quenlo::test::RecordingMessages messages;
     quenlo::frmquenlo form{{controls, dialogs, messages}};
 
-    std::string pathbox() { return controls.control("txtinput").text(); }
-    bool fixenabled() { return controls.control("cmdfix").enabled(); }
-    void select() { form.click("cmdselect", -1); }
+    std::string pathbox() { return controls.control(quenlo::frmquenlo::txtinput).text(); }
+    bool fixenabled() { return controls.control(quenlo::frmquenlo::cmdfix).enabled(); }
+    void select() { form.click(quenlo::frmquenlo::cmdselect); }
 };
 
 TEST(Win32OpenDialog, shouldShowTheTitleFilterAndLastNameWithRoomForLongPathsAndNoMustExist)
@@ -238,7 +238,7 @@ TEST(Win32OpenDialog, shouldFixAFileChosenWithAPathLongerThan260Characters)
     Window w;
     FakeDialog::answer(file);
     w.select();
-    w.form.click("cmdfix", -1);
+    w.form.click(quenlo::frmquenlo::cmdfix);
 
     ASSERT_EQ(w.messages.shown.size(), 1u);
     EXPECT_EQ(w.messages.shown[0].text, "Project file successfully fixed.");
@@ -377,7 +377,7 @@ TEST_F(BuiltWindow, shouldTabThroughTheButtonsAndThePathBoxAndLetEnterPressOnlyT
 
     EXPECT_EQ(next(select), path);
     EXPECT_EQ(next(path), select); // Fix is disabled at start
-    form.control("cmdfix").setenabled(true);
+    form.control(quenlo::frmquenlo::cmdfix).setenabled(true);
     EXPECT_EQ(next(path), fix);
     EXPECT_EQ(next(fix), select);
     EXPECT_EQ(::GetDlgCtrlID(select) == IDOK || ::GetDlgCtrlID(fix) == IDOK, false);
@@ -422,9 +422,9 @@ TEST_F(BuiltWindow, shouldTakeOneFileDroppedOnTheWindowAndRefuseTheRest)
     for (const auto &c : cases) {
         ::SendMessageW(form.window(), WM_DROPFILES, reinterpret_cast<WPARAM>(dropof(c.names)), 0);
         const std::string path = c.taken ? quenlo::win::toutf8(file, refuse) : "";
-        EXPECT_EQ(form.control("txtinput").text(), path) << c.names.size() << " names";
+        EXPECT_EQ(form.control(quenlo::frmquenlo::txtinput).text(), path) << c.names.size() << " names";
         EXPECT_EQ(code.selectedpath(), path) << c.names.size() << " names";
-        EXPECT_EQ(form.control("cmdfix").enabled(), c.taken) << c.names.size() << " names";
+        EXPECT_EQ(form.control(quenlo::frmquenlo::cmdfix).enabled(), c.taken) << c.names.size() << " names";
     }
 }
 

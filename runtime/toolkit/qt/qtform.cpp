@@ -5,6 +5,7 @@
 #include "messageboxes.h"
 #include "qtaccessible.h"
 #include "qtcontrols.h"
+#include "report.h"
 #include "twips.h"
 #include "windowfont.h"
 
@@ -160,11 +161,11 @@ QtForm::QtForm(const FormDescription &description, QtServices services, QWidget 
             widget->setFont(qfont(*control.font, dpi));
         if (control.describesform)
             setAccessibleDescription(qtext(control.text));
-        controls_.push_back({&control, widget, std::move(adapter)});
+        controls_.push_back({i, &control, widget, std::move(adapter)});
     }
     QWidget *previous = nullptr;
-    for (const auto &control : description.controls) {
-        QWidget *next = widget(control.name, control.index);
+    for (std::size_t i = 0; i < description.controls.size(); ++i) {
+        QWidget *next = widget(ControlId{i});
         if (next->focusPolicy() == Qt::NoFocus)
             continue;
         if (previous)
@@ -173,24 +174,26 @@ QtForm::QtForm(const FormDescription &description, QtServices services, QWidget 
             next->setFocus();
         previous = next;
     }
-    for (const auto &built : controls_)
-        if (!built.description->labelfor.empty())
-            static_cast<QLabel *>(built.widget)->setBuddy(widget(built.description->labelfor));
+    for (const auto &built : controls_) {
+        const auto &labelfor = built.description->labelfor;
+        if (const auto named = placeof(description.controls, labelfor); named && !labelfor.empty())
+            static_cast<QLabel *>(built.widget)->setBuddy(widget(ControlId{*named}));
+    }
 }
 
 QtForm::~QtForm() = default;
 
-QWidget *QtForm::widget(std::string_view name, int index) const
+QWidget *QtForm::widget(ControlId id) const
 {
-    const auto *built = findbuilt(controls_, name, index);
+    const auto *built = findbuilt(controls_, id);
     return built ? built->widget : nullptr;
 }
 
-Control &QtForm::control(std::string_view name, int index)
+Control &QtForm::control(ControlId id)
 {
-    if (const auto *built = findbuilt(controls_, name, index))
+    if (const auto *built = findbuilt(controls_, id))
         return *built->control;
-    throw Error(kInternalError, std::string(name), "no such control in the window");
+    throw ProgrammingError(objectName().toStdString(), "the window has no control number " + std::to_string(id.place));
 }
 
 FormContext QtForm::context()
@@ -204,10 +207,16 @@ void QtForm::attach(FormCode &code)
     for (const auto &built : controls_) {
         if (built.description->kind != ControlKind::CommandButton)
             continue;
-        const auto *control = built.description;
+        const ControlId id{built.place};
         connect(static_cast<QPushButton *>(built.widget), &QPushButton::clicked, this,
-                [&code, control] { code.click(control->name, control->index); });
+                [this, &code, id] { dispatch([&] { code.click(id); }); });
     }
+}
+
+void QtForm::dispatch(const std::function<void()> &call)
+{
+    if (!reportuntrapped(call, messages_, "Quenlo"))
+        close();
 }
 
 namespace {
@@ -251,7 +260,7 @@ void QtForm::dropEvent(QDropEvent *event)
     const auto path = code_ ? droppedfile(event) : std::nullopt;
     event->setAccepted(path.has_value());
     if (path)
-        code_->dropped(*path);
+        dispatch([&] { code_->dropped(*path); });
 }
 
 } // namespace quenlo

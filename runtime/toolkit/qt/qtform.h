@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -32,7 +33,7 @@ public:
     explicit QtForm(const FormDescription &description, QtServices services = {}, QWidget *parent = nullptr);
     ~QtForm() override;
 
-    Control &control(std::string_view name, int index = -1) override;
+    Control &control(ControlId id) override;
 
     // What the window's code is given: these controls, dialogs and boxes.
     FormContext context();
@@ -41,6 +42,10 @@ public:
     // must outlive the window.
     void attach(FormCode &code);
 
+    // Runs the window's code from an event: an error it leaves untrapped is
+    // reported, and the window closes, which ends the program.
+    void dispatch(const std::function<void()> &call);
+
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
@@ -48,11 +53,12 @@ protected:
 
 private:
     struct Built {
+        std::size_t place; // in the description's list
         const ControlDescription *description;
         QWidget *widget;
         std::unique_ptr<Control> control;
     };
-    QWidget *widget(std::string_view name, int index = -1) const;
+    QWidget *widget(ControlId id) const;
 
     const std::unique_ptr<MessageService> ownmessages_;
     const std::unique_ptr<FileDialogService> owndialogs_;

@@ -62,7 +62,7 @@ int runwindow(int argc, char **argv, const FormDescription &description, const F
     const auto code = makecode(window.context());
     window.attach(*code);
     window.show();
-    QMetaObject::invokeMethod(&window, [&code] { code->shown(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(&window, [&] { window.dispatch([&] { code->shown(); }); }, Qt::QueuedConnection);
     return QApplication::exec();
 }
 

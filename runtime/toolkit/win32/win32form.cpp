@@ -125,7 +125,7 @@ void Win32Form::build()
             failed("cannot create a control of the window");
         if (control.kind == ControlKind::TextBox)
             ::SendMessageW(child, EM_SETLIMITTEXT, 0, 0); // as long as the longest path
-        controls_.push_back({&control, child, id, std::make_unique<WindowControl>(child)});
+        controls_.push_back({i, &control, child, id, std::make_unique<WindowControl>(child)});
     }
     face_ = [&] {
         const HDC dc = ::GetDC(window());
@@ -220,16 +220,18 @@ void Win32Form::layout(int screendpi, POINT topleft)
     }
 }
 
-Control &Win32Form::control(std::string_view name, int index)
+Control &Win32Form::control(ControlId id)
 {
-    if (const auto *built = findbuilt(controls_, name, index))
+    if (const auto *built = findbuilt(controls_, id))
         return *built->control;
-    throw Error(kInternalError, std::string(name), "no such control in the window");
+    throw ProgrammingError(std::string(description_.name),
+                           "the window has no control number " + std::to_string(id.place));
 }
 
 HWND Win32Form::childwindow(std::string_view name, int index) const
 {
-    const auto *built = findbuilt(controls_, name, index);
+    const auto place = placeof(description_.controls, name, index);
+    const auto *built = place ? findbuilt(controls_, ControlId{*place}) : nullptr;
     return built ? built->window : nullptr;
 }
 
@@ -286,7 +288,7 @@ void Win32Form::click(int id)
 {
     for (const auto &built : controls_)
         if (built.id == id && built.description->kind == ControlKind::CommandButton && code_)
-            dispatch([&] { code_->click(built.description->name, built.description->index); });
+            dispatch([&] { code_->click(ControlId{built.place}); });
 }
 
 // Nothing may be thrown through the system's code that called the window
@@ -294,17 +296,8 @@ void Win32Form::click(int id)
 // ends the program.
 void Win32Form::dispatch(const std::function<void()> &call)
 {
-    try {
-        call();
-        return;
-    } catch (const Error &error) {
-        reporterror(error, *messages_, "Quenlo");
-    } catch (const std::exception &other) {
-        reporterror(Error(kInternalError, {}, other.what()), *messages_, "Quenlo");
-    } catch (...) {
-        reporterror(Error(kInternalError, {}, "an unknown failure"), *messages_, "Quenlo");
-    }
-    ::DestroyWindow(window());
+    if (!reportuntrapped(call, *messages_, "Quenlo"))
+        ::DestroyWindow(window());
 }
 
 namespace {

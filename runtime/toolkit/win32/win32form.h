@@ -28,7 +28,7 @@ public:
     explicit Win32Form(const FormDescription &description);
     ~Win32Form() override;
 
-    Control &control(std::string_view name, int index = -1) override;
+    Control &control(ControlId id) override;
 
     // The child window of the control named `name`, or nullptr.
     HWND childwindow(std::string_view name, int index = -1) const;
@@ -49,6 +49,7 @@ protected:
 
 private:
     struct Built {
+        std::size_t place; // in the description's list
         const ControlDescription *description;
         HWND window;
         int id;
