@@ -5,7 +5,7 @@
 #include "error.h"
 #include "utf16.h"
 #include "widepath.h"
-#include "wildcards.h"
+#include "wildcards_win.h"
 #include "winfailure.h"
 
 #ifndef NOMINMAX
