@@ -24,18 +24,6 @@ bool isprojectname(std::string_view name)
                       [](char a, char b) { return lower(a) == b; });
 }
 
-void addtopath(std::string &folder, std::string_view name)
-{
-#ifdef _WIN32
-    if (!folder.empty() && folder.back() != '\\' && folder.back() != '/' && folder.back() != ':')
-        folder += '\\';
-#else
-    if (!folder.empty() && folder.back() != '/')
-        folder += '/';
-#endif
-    folder += name;
-}
-
 std::string joinpath(const std::string &folder, const std::string &name)
 {
     std::string path;
@@ -113,7 +101,7 @@ void walkfolder(Folders &folders, std::shared_ptr<const Folder> top, const std::
             sortentries(entries);
             levels.push_back({std::move(folder), std::move(entries)});
         } catch (const Error &error) {
-            unreadable(Error(error.number(), error.subject(), std::string(kUnreadableFolder) + error.reason()));
+            unreadable(Error(error.number(), error.subject(), "cannot read the " + std::string(kFolderWord) + ": " + error.reason()));
         }
     };
     if (stopped())

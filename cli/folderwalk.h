@@ -30,7 +30,8 @@ class Folders;
 
 // `name` inside `folder`, with the platform's separator.
 std::string joinpath(const std::string &folder, const std::string &name);
-// The same, added to `folder` in place.
+// The same, added to `folder` in place; each system's own, with the word for
+// a folder, in cli/posix and cli/windows (foldernames_*.cpp).
 void addtopath(std::string &folder, std::string_view name);
 
 // A folder that the walk met. The walk and the files found in it later
@@ -79,20 +80,9 @@ private:
 
 class HeldFolder;
 
-// What a folder is called in messages, as each system calls it.
-#ifdef _WIN32
-inline constexpr std::string_view kFolderWord = "folder";
-#else
-inline constexpr std::string_view kFolderWord = "directory";
-#endif
-
-// How a folder that cannot be read is reported: the folder, then this and
-// the reason.
-#ifdef _WIN32
-inline constexpr std::string_view kUnreadableFolder = "cannot read the folder: ";
-#else
-inline constexpr std::string_view kUnreadableFolder = "cannot read the directory: ";
-#endif
+// What a folder is called in messages, as each system calls it: "folder"
+// on Windows, "directory" on POSIX.
+extern const std::string_view kFolderWord;
 
 // The folders of one run and the descriptors held on them. On POSIX each
 // folder is opened inside its parent (openat, never following a link) so
@@ -224,18 +214,5 @@ void walkfolder(Folders &folders, const std::string &top, const std::function<vo
 // The same from a folder already made: one a wildcard matched.
 void walkfolder(Folders &folders, std::shared_ptr<const Folder> top, const std::function<void(WalkedFile)> &file,
                 const std::function<void(const Error &)> &unreadable, const std::function<bool()> &stopped);
-
-#ifdef _WIN32
-// How the walk takes a listed entry, from its attributes and reparse tag
-// (WIN32_FIND_DATAW's dwReserved0): a name surrogate (symbolic link,
-// junction) or a reparse point without a tag is a link, never entered; any
-// other reparse point (a cloud provider's placeholder, a deduplicated file)
-// is the folder or file it stands for.
-FolderEntry::Kind entrykind(unsigned long attributes, unsigned long tag);
-
-// `name` inside `folder` as the system takes it as it stands: the \\?\ form
-// of the folder's path with the name added.
-std::wstring exactpath(const Folder &folder, const std::string &name);
-#endif
 
 } // namespace quenlo::cli

@@ -13,6 +13,8 @@
 #include <vector>
 
 #ifdef _WIN32
+#include "folderwalk_win.h"
+
 #include <windows.h>
 #else
 #include <sys/socket.h>

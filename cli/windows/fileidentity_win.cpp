@@ -1,6 +1,7 @@
 #include "fileidentity.h"
 
 #include "error.h"
+#include "folderwalk_win.h"
 #include "widepath.h"
 
 #include <windows.h>

@@ -8,6 +8,7 @@
 // Folders marked both hidden and system are left out of listings, as
 // Explorer leaves them out; entries are shown in the order dir shows them.
 #include "folderwalk.h"
+#include "folderwalk_win.h"
 #include "utf16.h"
 #include "widepath.h"
 #include "winfailure.h"

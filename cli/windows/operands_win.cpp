@@ -1,5 +1,6 @@
 #include "operandsystem.h"
 
+#include "folderwalk_win.h"
 #include "utf16.h"
 #include "widepath.h"
 #include "wildcards_win.h"
