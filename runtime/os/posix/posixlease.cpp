@@ -161,7 +161,8 @@ void WriteLease::done(bool keep, LetGo letgo)
     // The kernel tells the thread that took the lease, which may be gone
     // by the time another program asks for the file: the process is told
     // instead, and the watching thread hears of it.
-    ::fcntl(fd_, F_SETOWN, ::getpid());
+    static const pid_t self = ::getpid(); // asked once: the process stays the same
+    ::fcntl(fd_, F_SETOWN, self);
     // Asked for while the rewrite was under way, or nobody to watch: now.
     // A signal not handled yet wakes the watching thread, which finds the
     // lease no longer busy.
