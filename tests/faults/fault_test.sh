@@ -162,6 +162,10 @@ kernel-file)
     expect_status 2; expect_error "/proc/sys/kernel/hostname: cannot open: not a project file on disk"
     run "$program" /proc/sys/kernel/hostname
     expect_status 2; expect_no_success
+    expect_error "/proc/sys/kernel/hostname: cannot open: not a project file on disk"
+    # After a file on disk in the same run: each file's own file system.
+    run "$program" GOOD.PRJ /proc/sys/kernel/hostname
+    expect_status 2; expect_file GOOD.PRJ "$fixed"
     expect_error "/proc/sys/kernel/hostname: cannot open: not a project file on disk" ;;
 kernel-file-systems)
     # One file of each of the kernel's file systems that can be mounted here,

@@ -6,11 +6,16 @@
 #include "posixlocks.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <linux/magic.h>
+#include <mutex>
+#include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace quenlo::posix {
 
@@ -105,6 +110,58 @@ int openagain(int fd, const At &at, int flags, const struct stat &expected, cons
     return byname;
 }
 
+// statx's identity of a mount that no later mount is given (Linux 6.8;
+// older headers lack its name).
+constexpr unsigned kMountForGood = 0x4000U;
+
+// fstat's answer from statx's.
+struct stat asstat(const struct statx &seen)
+{
+    struct stat status {};
+    status.st_dev = makedev(seen.stx_dev_major, seen.stx_dev_minor);
+    status.st_ino = seen.stx_ino;
+    status.st_mode = seen.stx_mode;
+    status.st_nlink = seen.stx_nlink;
+    status.st_uid = seen.stx_uid;
+    status.st_gid = seen.stx_gid;
+    status.st_rdev = makedev(seen.stx_rdev_major, seen.stx_rdev_minor);
+    status.st_size = static_cast<off_t>(seen.stx_size);
+    status.st_blksize = static_cast<blksize_t>(seen.stx_blksize);
+    status.st_blocks = static_cast<blkcnt_t>(seen.stx_blocks);
+    status.st_atim = {seen.stx_atime.tv_sec, seen.stx_atime.tv_nsec};
+    status.st_mtim = {seen.stx_mtime.tv_sec, seen.stx_mtime.tv_nsec};
+    status.st_ctim = {seen.stx_ctime.tv_sec, seen.stx_ctime.tv_nsec};
+    return status;
+}
+
+// What fstat tells of the file `fd` holds, and statfs of its file system.
+// A mount keeps its file system for good, so where the kernel names each
+// mount once and for all the file system is asked about once a mount, not
+// once a file. False, with errno set, when either cannot be told.
+bool describe(int fd, struct stat &status, struct statfs &filesystem)
+{
+    struct statx seen {};
+    if (::statx(fd, "", AT_EMPTY_PATH | AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | kMountForGood, &seen) < 0)
+        return false;
+    status = asstat(seen);
+    if (!(seen.stx_mask & kMountForGood))
+        return ::fstatfs(fd, &filesystem) == 0;
+    static std::mutex mutex;
+    static std::unordered_map<std::uint64_t, struct statfs> mounts;
+    {
+        std::lock_guard lock(mutex);
+        if (const auto known = mounts.find(seen.stx_mnt_id); known != mounts.end()) {
+            filesystem = known->second;
+            return true;
+        }
+    }
+    if (::fstatfs(fd, &filesystem) < 0)
+        return false;
+    std::lock_guard lock(mutex);
+    mounts.emplace(seen.stx_mnt_id, filesystem);
+    return true;
+}
+
 } // namespace
 
 LookedAt::~LookedAt()
@@ -126,7 +183,7 @@ LookedAt lookat(const At &at, const std::string &shown)
         fail(errno, shown, "cannot open");
     struct stat status {};
     struct statfs filesystem {};
-    if (::fstat(fd, &status) < 0 || ::fstatfs(fd, &filesystem) < 0) {
+    if (!describe(fd, status, filesystem)) {
         const int number = errno;
         ::close(fd);
         fail(number, shown, "cannot open");
