@@ -193,6 +193,7 @@ public:
     }
     std::unique_ptr<File> open(const std::string &shown) override;
     std::unique_ptr<File> openforreading(const std::string &shown) override;
+    std::unique_ptr<File> openforlook(const std::string &shown) override;
 
 private:
     const HeldFolder &folder_;

@@ -102,8 +102,13 @@ FixOutcome rewrite(File &file, ProjectHeader &prjheader, const std::string &prjp
 
 SharedFix fixunlessfixed(const std::string &prjpath, ProjectHeader &prjheader, FileService &files, bool mayshare)
 {
-    auto file = files.openforreading(prjpath);
-    if (!needsfix(*file, prjheader)) {
+    // A file that needs the fix is read again under exclusive locks below;
+    // any other answer counts once read under the shared lock.
+    auto file = files.openforlook(prjpath);
+    bool fix = needsfix(*file, prjheader);
+    if (!fix && file->lockforreading())
+        fix = needsfix(*file, prjheader);
+    if (!fix) {
         file->close();
         return {FixOutcome::InvalidVersion, nullptr};
     }

@@ -89,6 +89,11 @@ public:
     // shared lock of ours may be given up on the way.
     virtual std::optional<Error> updateblocked() const = 0;
 
+    // For a file opened by FileService::openforlook(): takes the shared
+    // lock that openforreading() takes. Whether it took one now: what was
+    // read before must then be read again to count.
+    virtual bool lockforreading() { return false; }
+
     // For a file opened only for reading: opens the very same file (never
     // whatever its name leads to by now) for reading and writing, locked as
     // FileService::open locks it, and closes this one. Throws as
@@ -113,6 +118,12 @@ public:
     // shared lock is taken: nothing is ever written, so this works on
     // read-only media and on files the user may only read.
     virtual std::unique_ptr<File> openforreading(const std::string &path) = 0;
+
+    // openforreading() for a first look, read again under the locks before
+    // its answer counts (File::lockforreading()): where locks are calls of
+    // their own (POSIX) none is taken yet, so that a file found to need the
+    // fix, read again under exclusive locks anyway, costs no shared ones.
+    virtual std::unique_ptr<File> openforlook(const std::string &path) { return openforreading(path); }
 };
 
 FileService &systemfiles();
@@ -121,6 +132,7 @@ FileService &systemfiles();
 // `path` is UTF-8 on Windows and the file system's own bytes on POSIX.
 std::unique_ptr<File> openforupdate(const std::string &path);
 std::unique_ptr<File> openforreading(const std::string &path);
+std::unique_ptr<File> openforlook(const std::string &path);
 
 // Whether files at `path` (a file, or a folder holding them) are likely to
 // have their flushes shared (File::sharedflush()), as far as the kind of

@@ -250,6 +250,24 @@ TEST(SystemFiles, shouldLetOtherReadersLockWhileALookIsOpenButNoWriter)
     EXPECT_FALSE(quenlo::test::couldlock(path, Kind::OfdWrite));
 }
 
+// A first look holds no lock until asked to, then the shared ones, once.
+TEST(SystemFiles, shouldTakeTheSharedLocksOfAFirstLookOnlyWhenAsked)
+{
+    TempDir dir;
+    const auto path = dir.write("A.PRJ", "/8202");
+    using Kind = LockHolder::Kind;
+
+    const auto file = quenlo::systemfiles().openforlook(path);
+    EXPECT_TRUE(quenlo::test::couldlock(path, Kind::FlockExclusive));
+    EXPECT_TRUE(quenlo::test::couldlock(path, Kind::OfdWrite));
+
+    EXPECT_TRUE(file->lockforreading());
+    EXPECT_FALSE(quenlo::test::couldlock(path, Kind::FlockExclusive));
+    EXPECT_FALSE(quenlo::test::couldlock(path, Kind::OfdWrite));
+    EXPECT_FALSE(file->lockforreading());
+    EXPECT_FALSE(quenlo::openforreading(path)->lockforreading());
+}
+
 TEST(SystemFiles, shouldLookAtAFileWithoutAnyWriteAFileWatcherCouldSee)
 {
     TempDir dir;

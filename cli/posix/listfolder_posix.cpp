@@ -214,4 +214,9 @@ std::unique_ptr<File> FilesInFolder::openforreading(const std::string &shown)
     return posix::openforreading({folder_.fd(), name_, link_}, shown);
 }
 
+std::unique_ptr<File> FilesInFolder::openforlook(const std::string &shown)
+{
+    return posix::openforlook({folder_.fd(), name_, link_}, shown);
+}
+
 } // namespace quenlo::cli

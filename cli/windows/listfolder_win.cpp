@@ -242,4 +242,9 @@ std::unique_ptr<File> FilesInFolder::openforreading(const std::string &shown)
     return win::openforreading(exactfile(folder_, name_, shown), shown);
 }
 
+std::unique_ptr<File> FilesInFolder::openforlook(const std::string &shown)
+{
+    return openforreading(shown);
+}
+
 } // namespace quenlo::cli

@@ -15,5 +15,6 @@ namespace quenlo::posix {
 // the file does.
 std::unique_ptr<File> openforupdate(const At &at, const std::string &shown);
 std::unique_ptr<File> openforreading(const At &at, const std::string &shown);
+std::unique_ptr<File> openforlook(const At &at, const std::string &shown);
 
 } // namespace quenlo::posix

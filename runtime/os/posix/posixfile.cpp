@@ -182,9 +182,21 @@ public:
             fail(errno, path_, "cannot close");
     }
 
+    bool lockforreading() override
+    {
+        if (!unlocked_)
+            return false;
+        // As openforreading(): one that cannot be had is told by updateblocked().
+        posix::lockshared(handle(), path_);
+        unlocked_ = false;
+        return true;
+    }
+
     std::optional<Error> updateblocked() const override { return whynotwritable(handle(), seen_, path_); }
     std::unique_ptr<File> reopenforupdate() override;
     int descriptor() const { return handle(); }
+    // Opened for a look: the shared lock waits for lockforreading().
+    void forlook() { unlocked_ = true; }
 
 private:
     int handle() const
@@ -218,6 +230,7 @@ private:
     std::string path_;
     Seen seen_;
     std::unique_ptr<posix::WriteLease> lease_;
+    bool unlocked_ = false; // opened for a look: no shared lock yet
 };
 
 // Makes a descriptor opened non-blocking (so that another program's lease
@@ -304,13 +317,19 @@ std::unique_ptr<File> openforupdate(const At &at, const std::string &shown)
     return file;
 }
 
-std::unique_ptr<File> openforreading(const At &at, const std::string &shown)
+std::unique_ptr<File> openforlook(const At &at, const std::string &shown)
 {
     const auto looked = lookat(at, shown);
     auto file = adopt(looked.open(O_RDONLY, shown), shown, "cannot open for reading",
                       {looked.status(), looked.filesystem()});
-    // A shared lock that cannot be had is told by updateblocked().
-    lockshared(file->descriptor(), shown);
+    file->forlook();
+    return file;
+}
+
+std::unique_ptr<File> openforreading(const At &at, const std::string &shown)
+{
+    auto file = openforlook(at, shown);
+    file->lockforreading();
     return file;
 }
 
@@ -324,6 +343,11 @@ std::unique_ptr<File> openforupdate(const std::string &path)
 std::unique_ptr<File> openforreading(const std::string &path)
 {
     return posix::openforreading({AT_FDCWD, path}, path);
+}
+
+std::unique_ptr<File> openforlook(const std::string &path)
+{
+    return posix::openforlook({AT_FDCWD, path}, path);
 }
 
 } // namespace quenlo
