@@ -94,14 +94,16 @@ void Folders::letgo(const Folder &folder)
     release(folder);
 }
 
-void walkfolder(Folders &folders, const std::string &top, const std::function<void(WalkedFile)> &file,
-                const std::function<void(const Error &)> &unreadable, const std::function<bool()> &stopped)
+void walkfolder(Folders &folders, const std::string &top, bool dereference,
+                const std::function<void(WalkedFile)> &file, const std::function<void(const Error &)> &unreadable,
+                const std::function<bool()> &stopped)
 {
-    walkfolder(folders, std::make_shared<const Folder>(nullptr, top, top), file, unreadable, stopped);
+    walkfolder(folders, std::make_shared<const Folder>(nullptr, top, top), dereference, file, unreadable, stopped);
 }
 
-void walkfolder(Folders &folders, std::shared_ptr<const Folder> top, const std::function<void(WalkedFile)> &file,
-                const std::function<void(const Error &)> &unreadable, const std::function<bool()> &stopped)
+void walkfolder(Folders &folders, std::shared_ptr<const Folder> top, bool dereference,
+                const std::function<void(WalkedFile)> &file, const std::function<void(const Error &)> &unreadable,
+                const std::function<bool()> &stopped)
 {
     // Each folder's entries are read, and the folder let go, before the
     // first of them is looked at: only the descriptors of folders whose
@@ -126,21 +128,25 @@ void walkfolder(Folders &folders, std::shared_ptr<const Folder> top, const std::
             continue;
         }
         auto &entry = level.entries[level.next++];
-        if (entry.kind == FolderEntry::Folder) {
+        // Anyone who may write in a folder walked may plant a link there:
+        // one is followed only when asked, and then under the owner rule
+        // when it is opened. A broken one is a file the fix says it cannot
+        // open.
+        bool folder = entry.kind == FolderEntry::Folder;
+        const bool link = entry.kind == FolderEntry::Link;
+        if (link && !dereference)
+            continue;
+        if (link) {
+            try {
+                folder = isfolderin(folders.hold(*level.folder), entry.name);
+            } catch (const Error &) {
+            }
+        }
+        if (folder) {
             if (stopped())
                 return;
-            enter(std::make_shared<const Folder>(level.folder, std::move(entry.name)));
+            enter(std::make_shared<const Folder>(level.folder, std::move(entry.name), link));
         } else if (isprojectname(entry.name)) {
-            const bool link = entry.kind == FolderEntry::Link;
-            if (link) {
-                // A link to a folder is never followed; a broken one is a file
-                // the fix will say why it cannot open.
-                try {
-                    if (isfolderin(folders.hold(*level.folder), entry.name))
-                        continue;
-                } catch (const Error &) {
-                }
-            }
             file(WalkedFile{level.folder, std::move(entry.name), link});
         }
     }

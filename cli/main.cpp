@@ -1,6 +1,7 @@
 // quenlo-fix: the command-line companion of the Quenlo window.
 #include "exitguard.h"
 #include "interrupt.h"
+#include "namedfiles.h"
 #include "options.h"
 #include "run.h"
 #include "standardstreams.h"
@@ -127,6 +128,6 @@ int main(int argc, char **argv)
         return *status;
     // Ctrl-C lets the files under way finish and their lines be printed.
     quenlo::cli::catchinterrupts();
-    return quenlo::cli::run(std::get<quenlo::cli::Options>(parsed), out, err, quenlo::systemfiles(),
+    return quenlo::cli::run(std::get<quenlo::cli::Options>(parsed), out, err, quenlo::cli::namedfiles(),
                             terminals(outconsole, errconsole));
 }

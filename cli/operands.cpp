@@ -27,13 +27,13 @@ Operand listed(std::shared_ptr<const Folder> folder, std::string name, bool link
 
 // A folder walked that holds no project file says so, lest a mistyped
 // tree pass for one whose files are all fixed.
-void walk(std::vector<Operand> &operands, std::shared_ptr<const Folder> top, Folders &folders,
+void walk(std::vector<Operand> &operands, std::shared_ptr<const Folder> top, bool dereference, Folders &folders,
           const std::function<bool()> &stopped)
 {
     const auto before = operands.size();
     const auto shown = top->path();
     walkfolder(
-        folders, std::move(top),
+        folders, std::move(top), dereference,
         [&](WalkedFile file) { operands.push_back(listed(std::move(file.folder), std::move(file.name), file.link)); },
         [&](const Error &error) { operands.push_back(failing(error.subject(), error)); },
         stopped);
@@ -44,7 +44,7 @@ void walk(std::vector<Operand> &operands, std::shared_ptr<const Folder> top, Fol
     }
 }
 
-void add(std::vector<Operand> &operands, std::string name, bool recursive, Folders &folders,
+void add(std::vector<Operand> &operands, std::string name, bool recursive, bool dereference, Folders &folders,
          const std::function<bool()> &stopped)
 {
 #ifdef _WIN32
@@ -53,7 +53,7 @@ void add(std::vector<Operand> &operands, std::string name, bool recursive, Folde
     const auto look = lookatname(name);
     if (look.folder) {
         if (recursive) {
-            walk(operands, std::make_shared<const Folder>(nullptr, name, name), folders, stopped);
+            walk(operands, std::make_shared<const Folder>(nullptr, name, name), dereference, folders, stopped);
             return;
         }
         // Refused before anything is opened, saying how to walk it.
@@ -67,7 +67,8 @@ void add(std::vector<Operand> &operands, std::string name, bool recursive, Folde
 #ifdef _WIN32
 // A pattern's matches, each reached as listed. With `recursive` a matching
 // folder is walked, through a link too, as one named on the command line.
-void addmatches(std::vector<Operand> &operands, const std::string &pattern, bool recursive, Folders &folders,
+void addmatches(std::vector<Operand> &operands, const std::string &pattern, bool recursive, bool dereference,
+                Folders &folders,
                 const std::function<bool()> &stopped)
 {
     Matches matches;
@@ -97,7 +98,8 @@ void addmatches(std::vector<Operand> &operands, const std::string &pattern, bool
                 operands.push_back(failing(path, Error(error.number(), path, error.reason())));
                 continue;
             }
-            walk(operands, std::make_shared<const Folder>(nullptr, std::move(exact), std::move(path)), folders, stopped);
+            walk(operands, std::make_shared<const Folder>(nullptr, std::move(exact), std::move(path)), dereference,
+                 folders, stopped);
             continue;
         }
         operands.push_back(listed(folder, entry.name, entry.kind == FolderEntry::Link));
@@ -107,8 +109,8 @@ void addmatches(std::vector<Operand> &operands, const std::string &pattern, bool
 
 } // namespace
 
-std::vector<Operand> gatheroperands(const std::vector<std::string> &names, bool recursive, Folders &folders,
-                                    const std::function<bool()> &stopped)
+std::vector<Operand> gatheroperands(const std::vector<std::string> &names, bool recursive, bool dereference,
+                                    Folders &folders, const std::function<bool()> &stopped)
 {
     std::vector<Operand> operands;
     operands.reserve(names.size());
@@ -117,11 +119,11 @@ std::vector<Operand> gatheroperands(const std::vector<std::string> &names, bool 
             break;
 #ifdef _WIN32
         if (haswildcard(name)) {
-            addmatches(operands, name, recursive, folders, stopped);
+            addmatches(operands, name, recursive, dereference, folders, stopped);
             continue;
         }
 #endif
-        add(operands, name, recursive, folders, stopped);
+        add(operands, name, recursive, dereference, folders, stopped);
     }
     return operands;
 }

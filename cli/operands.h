@@ -41,9 +41,10 @@ struct Operand {
 // The names to work on, from the file arguments in their order: on Windows a
 // name with a wildcard in its last component becomes the names it matches;
 // with `recursive`, a folder becomes the project files of its tree, met
-// through `folders`, or a notice when there are none. Once `stopped` says
-// so, no more folders are read.
-std::vector<Operand> gatheroperands(const std::vector<std::string> &names, bool recursive, Folders &folders,
+// through `folders` (links in it followed with `dereference`), or a notice
+// when there are none. Once `stopped` says so, no more folders are read.
+std::vector<Operand> gatheroperands(const std::vector<std::string> &names, bool recursive, bool dereference,
+                                    Folders &folders,
                                     const std::function<bool()> &stopped = [] { return false; });
 
 } // namespace quenlo::cli

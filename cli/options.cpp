@@ -78,6 +78,8 @@ private:
             return 'n';
         if (name == "recursive")
             return 'r';
+        if (name == "dereference")
+            return 'L';
         if (name == "jobs")
             return 'j';
         if (name == "help")
@@ -95,6 +97,9 @@ private:
             return true;
         case 'r':
             result_.options.recursive = true;
+            return true;
+        case 'L':
+            result_.options.dereference = true;
             return true;
         case 'h':
             request(Request::Help);

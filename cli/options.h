@@ -20,6 +20,7 @@ struct Options {
     std::vector<std::string> files;
     bool recursive = false; // folders among the files are walked
     unsigned jobs = 0;      // files fixed at once; 0: unless told (kDefaultJobs or kSharedFlushJobs)
+    bool dereference = false; // symbolic links met in the walk are followed (under the owner rule)
 };
 
 // Exit statuses of quenlo-fix.

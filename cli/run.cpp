@@ -138,7 +138,7 @@ int runfiles(const Options &options, std::ostream &out, std::ostream &err, FileS
     const std::size_t rest = room - jobs * kPerWorker;
     const std::size_t held = options.dryrun || jobs < 2 ? 0 : std::min(2 * kGroupFiles, (rest - kLeastFolders) / 2);
     Folders folders(rest - held);
-    const auto operands = gatheroperands(options.files, options.recursive, folders, interrupted);
+    const auto operands = gatheroperands(options.files, options.recursive, options.dereference, folders, interrupted);
 
     // Once standard output fails, no line can tell of a file fixed: no new
     // file is started, as after Ctrl-C.

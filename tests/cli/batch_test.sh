@@ -140,7 +140,8 @@ unreadable-folder)
     ;;
 odd-entries)
     # A symbolic-link loop, a FIFO and a socket named x.PRJ, in a tree and
-    # on the command line: a clear line each, nothing hangs, the rest fixed.
+    # on the command line: a clear line each, nothing hangs, the rest fixed;
+    # links followed (-L), but never up the tree.
     $windows && skip "no FIFOs, sockets or Unix links under Wine"
     mkdir -p tree/sub
     project tree/sub/good.PRJ good
@@ -149,12 +150,13 @@ odd-entries)
     mkfifo tree/fifo.PRJ
     perl -MIO::Socket::UNIX -e 'IO::Socket::UNIX->new(Type => SOCK_STREAM(), Local => "tree/x.PRJ", Listen => 1) or die' ||
         fail "cannot make a socket"
-    fix -r tree
+    fix -r -L tree
     check status 2 "$status"
     check stdout "tree/sub/good.PRJ: $fixed_text" "$out"
-    check stderr "$(printf '%s\n%s\n%s' \
+    check stderr "$(printf '%s\n%s\n%s\n%s' \
         "quenlo-fix: tree/fifo.PRJ: cannot open: not a regular file (a FIFO)" \
         "quenlo-fix: tree/loop.PRJ: cannot open: Too many levels of symbolic links" \
+        "quenlo-fix: tree/sub/up: cannot read the directory: symbolic link not followed: it leads back to a directory above it" \
         "quenlo-fix: tree/x.PRJ: cannot open: not a regular file (a socket)")" "$err"
     fix tree/x.PRJ tree/fifo.PRJ tree/sub/up
     check "status of names" 2 "$status"

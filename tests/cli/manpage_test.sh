@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The manual page tells the truth: the output lines, error lines and exit
 # statuses it lists are exactly those quenlo-fix gives over a table of runs,
-# and --help and the zip's readme name the same statuses.
+# and --help and the zip's readme name the same statuses and options.
 # Usage: manpage_test.sh QUENLO_FIX MAN_SOURCE ZIP_README
 set -u
 program=$(realpath "$1")
@@ -58,6 +58,13 @@ for status in "${page_statuses[@]}"; do
     grep -qw "$status" <<<"$help" || fail "--help does not name exit status $status"
     grep -qw "$status" "$readme" || fail "the zip's readme does not name exit status $status"
 done
+# Every option --help lists is on the page and, but help and version, in
+# the zip's readme (-L with the rule for links).
+while read -r short long; do
+    grep -q "^\*$short\*.*\*$long\*" "$page" || fail "the page does not list $short, $long"
+    case $short in -h | -V) continue ;; esac
+    grep -qF -- "$short, $long" "$readme" || fail "the zip's readme does not list $short, $long"
+done < <(sed -n 's/^  \(-[a-zA-Z]\), \(--[a-z-]*\).*/\1 \2/p' <<<"$help")
 for line in "${page_lines[@]}"; do
     grep -qF "$line" "$readme" || fail "the zip's readme does not name \"$line\""
 done

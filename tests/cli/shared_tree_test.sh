@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# quenlo-fix run by one user over folders that others may write to: links
+# and hard links planted there.
+# Usage: shared_tree_test.sh CASE PROGRAM [RUNNER...]   (RUNNER: e.g. wine)
+# Exits 77 (skipped) where the machine cannot set the case up.
+set -u
+case_name=$1
+program=$(realpath "$2")
+shift 2
+runner=("$@")
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+work=$(mktemp -d "${TMPDIR:-/tmp}/quenlo-shared.XXXXXX") && chmod 755 "$work" && cd "$work" || exit 2
+trap 'jobs -p | xargs -r kill 2>/dev/null; wait; rm -rf "$work"' EXIT
+fixed="Project file successfully fixed." needs="Project file needs fixing."
+as_nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
+not_followed="symbolic link not followed: its owner is neither you nor the owner of what it points to"
+
+case $case_name in
+links)
+    # Root walks a folder of uid 65534, who planted links to root's files
+    # and folders; a hard link to a third user's file sits there too.
+    [ "$(id -u)" -eq 0 ] || skip "needs root, to run over another user's folder"
+    mkdir -m 700 secret victim && project secret/secret.PRJ root && chmod 600 secret/secret.PRJ
+    project victim/plan.PRJ victim && chown -R 65533:65533 victim && chmod 600 victim/plan.PRJ
+    mkdir home drop && chown 65534:65534 home drop
+    as_nobody sh -c 'printf "/8203 MIRD own\n" >home/own.PRJ && ln -s own.PRJ home/alias.PRJ &&
+        ln -s ../secret/secret.PRJ home/evil.PRJ && mkdir home/sub && ln -s ../../secret home/sub/dirlink &&
+        ln -s ../secret drop/projects && ln -s ../secret/secret.PRJ drop/evil.PRJ &&
+        ln -s ../home/own.PRJ drop/mine.PRJ' || skip "cannot act as uid 65534"
+    ln victim/plan.PRJ home/plan.PRJ # as where protected_hardlinks is off
+    ln -s own.PRJ home/rootlink.PRJ  # the runner's own link
+    hard="quenlo-fix: home/plan.PRJ: cannot open: not fixed: it has other hard links and its owner does not own the directory"
+    # arguments | standard output | standard error | status; dry runs first
+    while IFS='|' read -r args expected_out expected_err expected_status; do
+        case_name="links: $args"
+        read -r -a words <<<"$args"
+        fix "${words[@]}"
+        check stdout "$(printf '%b' "$expected_out")" "$out"
+        check stderr "$(printf '%b' "$expected_err")" "$err"
+        check status "$expected_status" "$status"
+    done <<EOF
+-n -r home|home/own.PRJ: $needs|$hard|2
+-n -r -L home|home/alias.PRJ: $needs\nhome/own.PRJ: $needs\nhome/rootlink.PRJ: $needs|quenlo-fix: home/evil.PRJ: cannot open: $not_followed\n$hard\nquenlo-fix: home/sub/dirlink: cannot read the directory: $not_followed|2
+-n -r drop/projects/||quenlo-fix: drop/projects/: cannot read the directory: $not_followed|2
+-n drop/evil.PRJ drop/mine.PRJ|drop/mine.PRJ: $needs|quenlo-fix: drop/evil.PRJ: cannot open: $not_followed|2
+-r -L home drop/evil.PRJ drop/projects|home/alias.PRJ: $fixed\nhome/own.PRJ: Project file already fixed.\nhome/rootlink.PRJ: Project file already fixed.|quenlo-fix: home/evil.PRJ: cannot open: $not_followed\n$hard\nquenlo-fix: home/sub/dirlink: cannot read the directory: $not_followed\nquenlo-fix: drop/evil.PRJ: cannot open: $not_followed\nquenlo-fix: drop/projects: cannot read the directory: $not_followed|2
+EOF
+    check "root's file" "/8203 MIRD root" "$(cat secret/secret.PRJ)"
+    check "the other user's file" "/8203 MIRD victim" "$(cat victim/plan.PRJ)"
+    ;;
+wine-links)
+    # A Unix link to a folder is a reparse point to Windows: not followed
+    # but with -L, where one user owns all (Wine shows no other owner).
+    # Wine lists a link to a file as the file itself, so it cannot show one.
+    [ "${#runner[@]}" -gt 0 ] || skip "only under Wine"
+    mkdir tree outside && project tree/a.PRJ && project outside/b.PRJ outside
+    ln -s ../outside tree/sub
+    fix -r tree
+    check "stdout" "tree\\a.PRJ: $fixed" "$out"
+    check "status" 0 "$status"
+    check "file outside" "/8203 MIRD outside" "$(cat outside/b.PRJ)"
+    fix -r -L tree
+    check "stdout with -L" "$(printf 'tree\\%s\n' "a.PRJ: Project file already fixed." "sub\\b.PRJ: $fixed")" "$out"
+    ;;
+*)
+    echo "unknown case $case_name"
+    exit 2
+    ;;
+esac
+[ "$failures" -eq 0 ]
