@@ -6,6 +6,7 @@
 #include "folderwalk.h"
 
 #include "posixat.h"
+#include "quotename.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -106,7 +107,7 @@ void Folders::openinside(const Folder &folder)
     const int fd = openfolder(at.folder, at.name.c_str(), at.follow ? 0 : O_NOFOLLOW);
     // Its path is built only to be shown.
     const auto refuse = [&](int number, const std::string &why) { throw Error(number, folder.path(), why); };
-    const auto replaced = [&] { return "the directory " + folder.path() + " was replaced during the run"; };
+    const auto replaced = [&] { return "the directory " + quotename(folder.path()) + " was replaced during the run"; };
     if (fd < 0) {
         const int number = errno;
         refuse(number, number == ELOOP || number == ENOTDIR ? replaced() : std::strerror(number));

@@ -8,6 +8,7 @@
 // Folders marked both hidden and system are left out of listings, as
 // Explorer leaves them out; entries are shown in the order dir shows them.
 #include "folderwalk.h"
+#include "quotename.h"
 #include "utf16.h"
 #include "widepath.h"
 #include "winfailure.h"
@@ -131,7 +132,7 @@ int Folders::acquire(const Folder &folder)
         ::CloseHandle(handle);
         if (!folderstill && !folder.known_ && !folder.parent())
             refuse(ERROR_DIRECTORY, win::systemmessage(ERROR_DIRECTORY));
-        refuse(ERROR_FILE_INVALID, "the folder " + shown(folder) + " was replaced during the run");
+        refuse(ERROR_FILE_INVALID, "the folder " + quotename(shown(folder)) + " was replaced during the run");
     }
     for (const Folder *above = folder.parent(); folder.link_ && !folder.known_ && above; above = above->parent()) {
         if (above->known_ && above->volume_ == volume && above->file_ == file) {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # quenlo-fix run by one user over folders that others may write to: links
-# and hard links planted there.
+# and hard links planted there, and names made to fake or reorder lines.
 # Usage: shared_tree_test.sh CASE PROGRAM [RUNNER...]   (RUNNER: e.g. wine)
 # Exits 77 (skipped) where the machine cannot set the case up.
 set -u
@@ -61,6 +61,31 @@ wine-links)
     check "file outside" "/8203 MIRD outside" "$(cat outside/b.PRJ)"
     fix -r -L tree
     check "stdout with -L" "$(printf 'tree\\%s\n' "a.PRJ: Project file already fixed." "sub\\b.PRJ: $fixed")" "$out"
+    ;;
+names)
+    # Names that would fake a line, reorder it or end it; a folder so
+    # named replaced while the run waits, under a limit of 64 descriptors
+    # (so that it is opened again).
+    command -v strace >/dev/null || skip "no strace"
+    evil=$'f200\nfake.PRJ: Project file successfully fixed.'
+    mkdir odd && for name in $'a\xe2\x80\xa8b' $'x\xe2\x80\xaeJRP' 'pay.PRJ: Project file already fixed. x'; do
+        project "odd/$name.PRJ"
+    done
+    project " lead.PRJ"
+    fix -n -r odd " lead.PRJ"
+    check "odd names" "$(printf "%s: $needs\n" "'odd/a'\$'\\342\\200\\250''b.PRJ'" \
+        "'odd/pay.PRJ: Project file already fixed. x.PRJ'" "'odd/x'\$'\\342\\200\\256''JRP.PRJ'" "' lead.PRJ'")" "$out"
+    for i in $(seq -w 300); do mkdir -p "tree/f$i" && project "tree/f$i/a.PRJ"; done
+    mv tree/f200 "tree/$evil"
+    (ulimit -n 64 && exec env "ASAN_OPTIONS=${ASAN_OPTIONS:-}:detect_leaks=0" strace -f -o /dev/null -e inject=fsync:delay_enter=20000 "$program" -j 1 -r tree \
+        >out.txt 2>err.txt) &
+    until grep -q f010 out.txt 2>/dev/null; do sleep 0.05; done
+    mv "tree/$evil" moved && mkdir "tree/$evil" && project "tree/$evil/a.PRJ" new
+    wait
+    quoted="'tree/f200'\$'\\n''fake.PRJ: Project file successfully fixed.'"
+    check "stderr" "quenlo-fix: ${quoted%\'}/a.PRJ': cannot open: the directory $quoted was replaced during the run" \
+        "$(cat err.txt)"
+    check "the new folder's file" "/8203 MIRD new" "$(cat "tree/$evil/a.PRJ")"
     ;;
 *)
     echo "unknown case $case_name"
