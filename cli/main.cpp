@@ -1,6 +1,7 @@
 // quenlo-fix: the command-line companion of the Quenlo window.
 #include "exitguard.h"
 #include "interrupt.h"
+#include "librarysearch.h"
 #include "namedfiles.h"
 #include "options.h"
 #include "run.h"
@@ -85,6 +86,7 @@ quenlo::cli::Terminals terminals([[maybe_unused]] bool outconsole, [[maybe_unuse
 
 int main(int argc, char **argv)
 {
+    quenlo::loadsystemlibrariesonly();
     std::set_terminate(onterminate);
     // Before anything is opened: a missing standard stream gets the null
     // device, so that no project file can take its place.

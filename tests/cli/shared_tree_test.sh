@@ -48,6 +48,16 @@ EOF
     check "root's file" "/8203 MIRD root" "$(cat secret/secret.PRJ)"
     check "the other user's file" "/8203 MIRD victim" "$(cat victim/plan.PRJ)"
     ;;
+dll-search)
+    # Started from a folder others may write to, it takes DLLs loaded later
+    # from System32 only (LOAD_LIBRARY_SEARCH_SYSTEM32), as Wine's trace of
+    # its calls shows. Wine loads its own DLLs whatever lies beside the
+    # program, so a planted one cannot show it.
+    [ "${#runner[@]}" -gt 0 ] || skip "only on Windows"
+    WINEDEBUG=+relay "${runner[@]}" "$program" --version >out.txt 2>relay.txt
+    calls=$(grep -E '(Call|Ret) +KERNEL32\.SetDefaultDllDirectories\(' relay.txt | sed 's/ ret=.*//; s/^[0-9a-f]*://')
+    check "the call and its result" $'Call KERNEL32.SetDefaultDllDirectories(00000800)\nRet  KERNEL32.SetDefaultDllDirectories() retval=00000001' "$calls"
+    ;;
 wine-links)
     # A Unix link to a folder is a reparse point to Windows: not followed
     # but with -L, where one user owns all (Wine shows no other owner).
