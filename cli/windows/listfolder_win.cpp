@@ -8,6 +8,7 @@
 // Folders marked both hidden and system are left out of listings, as
 // Explorer leaves them out; entries are shown in the order dir shows them.
 #include "folderwalk.h"
+#include "linkowner.h"
 #include "quotename.h"
 #include "utf16.h"
 #include "widepath.h"
@@ -110,6 +111,8 @@ int Folders::acquire(const Folder &folder)
     // took its place; one named by the user, or met as a link with -L, is
     // followed.
     const bool follow = !folder.parent() || folder.link_;
+    if (follow && !folder.known_)
+        refuseunlessfollowable(exact, shown(folder), "");
     const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (follow ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
     const HANDLE handle = ::CreateFileW(exact.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                         nullptr, OPEN_EXISTING, flags, nullptr);
@@ -242,12 +245,18 @@ std::wstring exactfile(const HeldFolder &folder, const std::string &name, const 
 
 std::unique_ptr<File> FilesInFolder::open(const std::string &shown)
 {
-    return win::openforupdate(exactfile(folder_, name_, shown), shown);
+    const auto exact = exactfile(folder_, name_, shown);
+    if (link_)
+        refuseunlessfollowable(exact, shown, "cannot open: ");
+    return win::openforupdate(exact, shown);
 }
 
 std::unique_ptr<File> FilesInFolder::openforreading(const std::string &shown)
 {
-    return win::openforreading(exactfile(folder_, name_, shown), shown);
+    const auto exact = exactfile(folder_, name_, shown);
+    if (link_)
+        refuseunlessfollowable(exact, shown, "cannot open: ");
+    return win::openforreading(exact, shown);
 }
 
 } // namespace quenlo::cli
