@@ -26,28 +26,34 @@ Operand listed(std::string path, std::shared_ptr<const Folder> folder, std::size
     return {std::move(path), std::move(folder), nameat, link, std::nullopt, nullptr};
 }
 
-void walk(std::vector<Operand> &operands, std::shared_ptr<const Folder> top, Folders &folders,
-          const std::function<bool()> &stopped)
+// How the walks of one run go.
+struct Walking {
+    bool recursive;
+    Folders &folders;
+    const std::function<bool()> &stopped;
+    bool onefilesystem;
+};
+
+void walk(std::vector<Operand> &operands, std::shared_ptr<const Folder> top, const Walking &how)
 {
     walkfolder(
-        folders, std::move(top),
+        how.folders, std::move(top),
         [&](WalkedFile file) {
             operands.push_back(listed(std::move(file.path), std::move(file.folder), file.name.size(), file.link));
         },
         [&](const Error &error) { operands.push_back(failing(error.subject(), error)); },
-        stopped);
+        how.stopped, how.onefilesystem);
 }
 
-void add(std::vector<Operand> &operands, std::string name, bool recursive, Folders &folders,
-         const std::function<bool()> &stopped)
+void add(std::vector<Operand> &operands, std::string name, const Walking &how)
 {
 #ifdef _WIN32
     name = asworkedon(name);
 #endif
     const auto look = lookatname(name);
     if (look.folder) {
-        if (recursive) {
-            walk(operands, std::make_shared<const Folder>(nullptr, name, name), folders, stopped);
+        if (how.recursive) {
+            walk(operands, std::make_shared<const Folder>(nullptr, name, name), how);
             return;
         }
         // Refused before anything is opened, saying how to walk it.
@@ -61,9 +67,10 @@ void add(std::vector<Operand> &operands, std::string name, bool recursive, Folde
 #ifdef _WIN32
 // A pattern's matches, each reached as listed. With `recursive` a matching
 // folder is walked, through a link too, as one named on the command line.
-void addmatches(std::vector<Operand> &operands, const std::string &pattern, bool recursive, Folders &folders,
-                const std::function<bool()> &stopped)
+void addmatches(std::vector<Operand> &operands, const std::string &pattern, const Walking &how)
 {
+    const bool recursive = how.recursive;
+    auto &folders = how.folders;
     Matches matches;
     try {
         matches = expandwildcard(folders, pattern);
@@ -82,7 +89,7 @@ void addmatches(std::vector<Operand> &operands, const std::string &pattern, bool
             }
         }
         if (recursive && walked) {
-            if (stopped())
+            if (how.stopped())
                 return;
             std::string exact;
             try {
@@ -91,7 +98,7 @@ void addmatches(std::vector<Operand> &operands, const std::string &pattern, bool
                 operands.push_back(failing(path, Error(error.number(), path, error.reason())));
                 continue;
             }
-            walk(operands, std::make_shared<const Folder>(nullptr, std::move(exact), std::move(path)), folders, stopped);
+            walk(operands, std::make_shared<const Folder>(nullptr, std::move(exact), std::move(path)), how);
             continue;
         }
         operands.push_back(listed(std::move(path), folder, entry.name.size(), entry.kind == FolderEntry::Link));
@@ -102,8 +109,9 @@ void addmatches(std::vector<Operand> &operands, const std::string &pattern, bool
 } // namespace
 
 std::vector<Operand> gatheroperands(const std::vector<std::string> &names, bool recursive, Folders &folders,
-                                    const std::function<bool()> &stopped)
+                                    const std::function<bool()> &stopped, bool onefilesystem)
 {
+    const Walking how{recursive, folders, stopped, onefilesystem};
     std::vector<Operand> operands;
     operands.reserve(names.size());
     for (const auto &name : names) {
@@ -111,11 +119,31 @@ std::vector<Operand> gatheroperands(const std::vector<std::string> &names, bool 
             break;
 #ifdef _WIN32
         if (haswildcard(name)) {
-            addmatches(operands, name, recursive, folders, stopped);
+            addmatches(operands, name, how);
             continue;
         }
 #endif
-        add(operands, name, recursive, folders, stopped);
+        add(operands, name, how);
+    }
+    return operands;
+}
+
+std::vector<Operand> gatheroperands(const NextName &next, bool recursive, Folders &folders,
+                                    const std::function<bool()> &stopped, bool onefilesystem)
+{
+    const Walking how{recursive, folders, stopped, onefilesystem};
+    std::vector<Operand> operands;
+    while (!stopped()) {
+        std::optional<std::string> name;
+        try {
+            name = next();
+        } catch (const Error &error) {
+            operands.push_back(failing(error.subject(), error));
+            continue;
+        }
+        if (!name)
+            break;
+        add(operands, std::move(*name), how);
     }
     return operands;
 }
