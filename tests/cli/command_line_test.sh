@@ -92,7 +92,7 @@ grammar)
     row "--version=1" 2 "" "$(usage "option '--version' doesn't allow an argument")" "" -- --version=1
     row "--help=x" 2 "" "$(usage "option '--help' doesn't allow an argument")" "" -- --help=x
     row "-n=1" 2 "" "$(usage "invalid option -- '='")" "" -- -n=1 GOOD.PRJ
-    row "unknown letter in a cluster" 2 "" "$(usage "invalid option -- 'x'")" "" -- -nx GOOD.PRJ
+    row "unknown letter in a cluster" 2 "" "$(usage "invalid option -- 'z'")" "" -- -nz GOOD.PRJ
     row "no abbreviation" 2 "" "$(usage "unrecognized option '--dry'")" "" -- --dry GOOD.PRJ
     row "unknown long option" 2 "" "$(usage "unrecognized option '--force'")" "" -- GOOD.PRJ --force
     row "error even after version" 2 "" "$(usage "invalid option -- '5'")" "" -- -V -5.PRJ
