@@ -69,6 +69,13 @@ files0-from)
         check "stdout of [$list]" "$expected_out" "$out"
         [ -z "$expected_err" ] || contains "stderr of [$list]" "$expected_err" "$err"
     done
+    # More names than one block holds, the last one without its NUL.
+    makemany big 3000
+    printf 'big/./././././././%s\0' $(cd big && echo P*.PRJ) | head -c -1 >../big0
+    fix -q --files0-from=../big0
+    check "status of 3000 names" 0 "$status"
+    check "lines of 3000 names with -q" "" "$out$err"
+    check "files fixed from 3000 names" 3000 "$(grep -l '^/8202' big/*.PRJ | wc -l)"
     fix --files0-from=../names0 O.PRJ
     check "status with an operand" 2 "$status"
     contains "the refusal of an operand" "file operands cannot be combined with --files0-from" "$err"
@@ -111,6 +118,15 @@ completions)
         offered=$(zsh -f -c 'fpath=("$1" $fpath); autoload -Uz _quenlo-fix; _arguments() { print -rl -- "$@"; }
             _quenlo-fix' _ "$completions" | sed 's/^([^)]*)//; s/[=+]*\[.*//' | optionsof)
         check "zsh's options" "$helped" "$offered"
+        # What it asks _files for, as compsys runs it (extendedglob set).
+        zshfiles() {
+            zsh -f -c 'setopt extendedglob; fpath=("$1" $fpath); autoload -Uz _quenlo-fix
+                _arguments() { state=operands; }; _files() { print -r -- "$*"; }; words=(${=2}); _quenlo-fix' \
+                _ "$completions" "$1"
+        }
+        check "zsh's operands" "-g *.(#i)prj(-.)" "$(zshfiles 'quenlo-fix -n -j4 x')"
+        check "zsh's operands after -r" "-/" "$(zshfiles 'quenlo-fix -nr x')"
+        check "zsh's operands after --recursive" "-/" "$(zshfiles 'quenlo-fix --recursive x')"
     fi
     if command -v fish >/dev/null; then
         fishcomplete() { fish -c 'source $argv[1]; complete -C$argv[2]' "$completions/quenlo-fix.fish" "$1" | cut -f1; }
