@@ -92,10 +92,12 @@ one-file-system)
     unshare -m --propagation private bash -c '
         mount -t tmpfs quenlo-test tree/mnt || exit 77
         printf "/8203 MIRD\n" >tree/mnt/M.PRJ
-        "$0" -n -r tree >all.txt; "$0" -n -x -r tree >one.txt; "$0" -x -r tree/mnt >inside.txt' "$program"
+        "$0" -n -r tree >all.txt; "$0" -n -x -r tree >one.txt
+        printf "tree\0" | "$0" -n -x -r --files0-from=- >listed.txt; "$0" -x -r tree/mnt >inside.txt' "$program"
     [ $? -ne 77 ] || skip "cannot mount a tmpfs"
     check "without -x" "tree/A.PRJ|tree/mnt/M.PRJ|tree/sub/S.PRJ" "$(cut -d: -f1 all.txt | paste -sd'|')"
     check "with -x" "tree/A.PRJ|tree/sub/S.PRJ" "$(cut -d: -f1 one.txt | paste -sd'|')"
+    check "with -x, from a list" "$(cat one.txt)" "$(cat listed.txt)"
     check "with -x, the mount named" "tree/mnt/M.PRJ: $fixed" "$(cat inside.txt)"
     ;;
 completions)
