@@ -9,10 +9,14 @@
 #include "samefilegate.h"
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <exception>
+#include <map>
 #include <mutex>
+#include <new>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 namespace quenlo::cli {
@@ -57,13 +61,13 @@ private:
 };
 
 // The folder of a file the walk met, held while the file is at work; a
-// folder that cannot be had any more is the file's failure.
-HeldFolder holdfolder(Folders &folders, const Operand &operand)
+// folder that cannot be had any more is the failure of the file, `path`.
+HeldFolder holdfolder(Folders &folders, const Operand &operand, const std::string &path)
 {
     try {
         return folders.hold(*operand.folder);
     } catch (const Error &error) {
-        throw Error(error.number(), operand.path, "cannot open: " + error.reason());
+        throw Error(error.number(), path, "cannot open: " + error.reason());
     }
 }
 
@@ -75,7 +79,15 @@ Report failedreport(const std::exception &error)
     const auto *known = dynamic_cast<const Error *>(&error);
     report.errline = "quenlo-fix: " + (known ? errorline(*known) : std::string(error.what()));
     report.failed = true;
+    if (dynamic_cast<const FlushFailure *>(&error))
+        report.flushfailure = std::make_unique<Error>(*known);
     return report;
+}
+
+std::size_t countfiles(const std::vector<Operand> &operands)
+{
+    return static_cast<std::size_t>(
+        std::count_if(operands.begin(), operands.end(), [](const Operand &operand) { return !operand.notice; }));
 }
 
 BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &settings, const FixOne &fix,
@@ -84,20 +96,40 @@ BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &
     BatchTotals totals;
     std::optional<ProgressLine> progress;
     if (output.progress)
-        progress.emplace(*output.progress, operands.size(), ProgressLine::Clock::now(), std::chrono::seconds(1),
+        progress.emplace(*output.progress, countfiles(operands), ProgressLine::Clock::now(), std::chrono::seconds(1),
                          output.progresswidth);
 
+    // The files whose flush failed, by the first failure: the system may
+    // keep their pages marked clean, so that a later name reads as fixed.
+    std::map<FileIdentity, Error> unflushed;
+    const auto samefile = [&](std::size_t item, Report &report) {
+        const auto &identity = operands[item].identity;
+        if (!identity)
+            return;
+        if (report.flushfailure) {
+            unflushed.emplace(*identity, *report.flushfailure);
+            return;
+        }
+        const auto failed = unflushed.find(*identity);
+        if (failed != unflushed.end() && !report.failed) {
+            const auto &first = failed->second;
+            report = failedreport(FlushFailure(first.number(), operands[item].path(), first.reason()));
+        }
+    };
+
     OrderedOutput<Report> ordered(
-        [&](std::size_t, Report &&report) {
+        [&](std::size_t item, Report &&report) {
+            samefile(item, report);
             if (progress) {
                 // Lines on the screen take the progress line's place; it
                 // comes back after them.
                 if (!report.errline.empty() || (!report.outline.empty() && output.outonterminal))
                     progress->erase();
-                progress->count(report.failed);
+                if (!report.notice)
+                    progress->count(report.failed);
             }
             output.print(report);
-            ++totals.done;
+            totals.done += report.notice ? 0 : 1;
             totals.wrongversion |= report.wrongversion;
             totals.failed |= report.failed;
         },
@@ -120,27 +152,43 @@ BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &
         groups.emplace(limits, [&](auto &&reports) { ordered.finish(std::move(reports)); });
     }
 
+    // Out of memory, no new file is started: those not reached are left
+    // as they were.
+    std::atomic<bool> outofmemory{false};
+    const std::function<bool()> stopped = [&] { return outofmemory.load() || settings.stopped(); };
     SameFileGate gate(operands.size());
     const auto job = [&](std::size_t item) {
         const auto &operand = operands[item];
         Report report;
         bool entered = false;
         try {
-            if (operand.problem)
-                throw *operand.problem;
-            std::optional<HeldFolder> held;
-            if (operand.folder)
-                held.emplace(holdfolder(*settings.folders, operand));
-            const auto name = operand.name();
-            gate.enter(item, held ? fileidentity(*held, name, operand.link) : operand.identity);
-            entered = true;
-            ProjectHeader prjheader{};
-            if (held) {
-                FilesInFolder files(*held, name, operand.link);
-                report = fix(operand.path, files, prjheader);
+            if (operand.problem && operand.notice) {
+                report.errline = "quenlo-fix: " + errorline(*operand.problem);
+                report.notice = true;
             } else {
-                report = fix(operand.path, *settings.files, prjheader);
+                if (operand.problem)
+                    throw *operand.problem;
+                const auto path = operand.path();
+                std::optional<HeldFolder> held;
+                if (operand.folder) {
+                    held.emplace(holdfolder(*settings.folders, operand, path));
+                    operand.identity = fileidentity(*held, operand.name, operand.link);
+                }
+                gate.enter(item, operand.identity);
+                entered = true;
+                ProjectHeader prjheader{};
+                if (held) {
+                    FilesInFolder files(*held, operand.name, operand.link);
+                    report = fix(path, files, prjheader);
+                } else {
+                    report = fix(path, *settings.files, prjheader);
+                }
             }
+        } catch (const std::bad_alloc &) {
+            // No line: the run ends saying why.
+            outofmemory = true;
+            report = Report();
+            report.failed = report.notice = true;
         } catch (const std::exception &error) {
             report = failedreport(error);
         }
@@ -160,9 +208,9 @@ BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &
     // Now and then, between lines: the progress line brought up to date,
     // and once the run is stopped, why.
     bool told = false;
-    std::optional<Ticker> ticker;
-    if (progress || output.stopping)
-        ticker.emplace([&] {
+    const auto tick = [&] {
+        // Out of memory, the line waits for the next tick.
+        try {
             ordered.exclusive([&] {
                 if (!told && output.stopping && settings.stopped()) {
                     told = true;
@@ -173,11 +221,25 @@ BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &
                 if (progress)
                     progress->draw(ProgressLine::Clock::now());
             });
-        });
+        } catch (const std::bad_alloc &) {
+        }
+    };
+    std::optional<Ticker> ticker;
+    try {
+        if (progress || output.stopping)
+            ticker.emplace(tick);
+    } catch (const std::system_error &) {
+        // No thread to spare (out of memory): no progress line.
+    }
     const unsigned jobs = std::max(settings.jobs, 1U);
-    runjobs(operands.size(), {jobs, kWindowPerJob * jobs}, job, settings.stopped);
+    try {
+        runjobs(operands.size(), {jobs, kWindowPerJob * jobs}, job, stopped);
+    } catch (const std::bad_alloc &) {
+        outofmemory = true;
+    }
     if (groups)
         groups->flushall();
+    totals.outofmemory = outofmemory;
     ticker.reset();
     if (progress)
         ordered.exclusive([&] { progress->erase(); });

@@ -24,9 +24,13 @@ struct Report {
     std::string errline; // the line for standard error, without its end; empty: none
     bool wrongversion = false;
     bool failed = false;
+    bool notice = false; // a line about no file (a folder without project files)
     // The file, rewritten and still open, when its line waits for a flush
     // shared with other files (see flushgroups.h).
     std::unique_ptr<File> unflushed;
+    // Whether the file's flush failed: a later name of that file then gets
+    // the same failure (it may read as fixed all the same).
+    std::unique_ptr<Error> flushfailure;
 };
 
 // The report of a failure: its error line.
@@ -61,16 +65,21 @@ struct BatchTotals {
     std::size_t done = 0; // names worked on, all printed; fewer than the names when stopped
     bool wrongversion = false;
     bool failed = false;
+    bool outofmemory = false; // the run stopped for want of memory
 };
+
+// How many of `operands` name files, notices left out.
+std::size_t countfiles(const std::vector<Operand> &operands);
 
 // Works on every operand with `fix` on `settings.jobs` workers (a file the
 // walk met is opened inside its folder, held meanwhile) and prints
 // each report in the order of the operands, as soon as every earlier one is
 // out. A file named more than once, under any name, is worked on by one
-// worker at a time, in the order of its names. A report that comes with
+// worker at a time, in the order of its names, and if its flush fails under
+// one name, every later name gets that failure. A report that comes with
 // its file unflushed waits for its group's flush (`settings.heldfiles`).
 // Every report of a file worked on is printed before this returns, also
-// when stopped.
+// when stopped. Out of memory, no new file is started.
 BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &settings, const FixOne &fix,
                      const BatchOutput &output);
 

@@ -12,8 +12,9 @@ namespace quenlo::cli {
 
 namespace {
 
-// For the system's own use: a directory stream, /proc lookups, a pipe.
-constexpr std::size_t kReserve = 4;
+// For the system's own use: a directory stream, /proc lookups, a pipe,
+// the wake-up of the thread that lets leased files go.
+constexpr std::size_t kReserve = 5;
 // More would only cost memory.
 constexpr std::size_t kMost = 1 << 16;
 

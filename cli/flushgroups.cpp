@@ -13,7 +13,7 @@ FlushGroups::FlushGroups(Limits limits, Settled settled)
 
 void FlushGroups::add(std::size_t item, Report report)
 {
-    const auto filesystem = report.unflushed->sharedflush().value_or(0);
+    const auto filesystem = report.unflushed->sharedflush().value_or(FileSystemKey{});
     std::vector<Members> due;
     {
         std::unique_lock lock(mutex_);
@@ -87,7 +87,7 @@ void FlushGroups::flushgroup(Members &members)
 {
     std::sort(members.begin(), members.end(), [](const Member &a, const Member &b) { return a.item < b.item; });
     bool shared = true;
-    std::optional<Error> firstfailure;
+    std::optional<Report> firstfailure;
     auto &first = *members.front().report.unflushed;
     try {
         first.flushfilesystem();
@@ -97,17 +97,18 @@ void FlushGroups::flushgroup(Members &members)
     try {
         first.flush();
     } catch (const Error &error) {
-        firstfailure = error;
+        firstfailure = failedreport(error);
         shared = false;
     }
     std::vector<std::pair<std::size_t, Report>> reports;
     reports.reserve(members.size());
     for (auto &member : members) {
         auto &report = member.report;
-        std::optional<Error> failure = &member == &members.front() ? firstfailure : std::nullopt;
+        const bool isfirst = &member == &members.front();
+        std::optional<Report> failure = isfirst ? std::move(firstfailure) : std::nullopt;
         try {
             auto &file = *report.unflushed;
-            if (&member != &members.front()) {
+            if (!isfirst) {
                 if (shared)
                     file.checkflushed();
                 else
@@ -116,10 +117,10 @@ void FlushGroups::flushgroup(Members &members)
             if (!failure)
                 file.close();
         } catch (const Error &error) {
-            failure = error;
+            failure = failedreport(error);
         }
         report.unflushed.reset();
-        reports.emplace_back(member.item, failure ? failedreport(*failure) : std::move(report));
+        reports.emplace_back(member.item, failure ? std::move(*failure) : std::move(report));
     }
     settled_(std::move(reports));
 }

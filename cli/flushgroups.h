@@ -21,7 +21,8 @@ inline constexpr std::size_t kGroupFiles = 256;
 
 // Files the workers rewrote that wait, open and locked, for one flush of
 // their file system (File::sharedflush()) instead of a flush each. They
-// gather in one group per file system. A group is flushed when it holds
+// gather in one group per file system, told by its device and identity, so
+// that a clone mounted beside its original is a group of its own. A group is flushed when it holds
 // `groupsize` files, when the files held open would otherwise pass
 // `mostheld`, once an item `span` past its first one has finished (so that
 // lines never wait long behind it), and at flushall(). The worker that
@@ -74,7 +75,7 @@ private:
     const Settled settled_;
     std::mutex mutex_;
     std::condition_variable room_;
-    std::map<std::uint64_t, Group> open_; // by file system
+    std::map<FileSystemKey, Group> open_; // by file system
     std::size_t held_ = 0;                // files open, in groups open or being flushed
     // The first item whose end makes an open group due by its span.
     std::atomic<std::size_t> due_{std::numeric_limits<std::size_t>::max()};

@@ -25,17 +25,51 @@ bool isprojectname(std::string_view name)
                       [](char a, char b) { return lower(a) == b; });
 }
 
-std::string joinpath(const std::string &folder, const std::string &name)
+void addtopath(std::string &folder, std::string_view name)
 {
 #ifdef _WIN32
-    if (folder.empty() || folder.back() == '\\' || folder.back() == '/' || folder.back() == ':')
-        return folder + name;
-    return folder + '\\' + name;
+    if (!folder.empty() && folder.back() != '\\' && folder.back() != '/' && folder.back() != ':')
+        folder += '\\';
 #else
-    if (folder.empty() || folder.back() == '/')
-        return folder + name;
-    return folder + '/' + name;
+    if (!folder.empty() && folder.back() != '/')
+        folder += '/';
 #endif
+    folder += name;
+}
+
+std::string joinpath(const std::string &folder, const std::string &name)
+{
+    std::string path;
+    path.reserve(folder.size() + 1 + name.size());
+    path = folder;
+    addtopath(path, name);
+    return path;
+}
+
+Folder::~Folder()
+{
+    // Each parent that only this chain holds goes in turn, here: a
+    // recursion as deep as the tree could run out of stack.
+    auto parent = std::move(parent_);
+    while (parent && parent.use_count() == 1)
+        parent = std::move(parent->parent_);
+}
+
+std::string Folder::path() const
+{
+    std::vector<const Folder *> below; // from this folder up to the one named
+    const Folder *top = this;
+    std::size_t size = 0;
+    for (; top->parent_; top = top->parent_.get()) {
+        below.push_back(top);
+        size += top->name_.size() + 1;
+    }
+    std::string path;
+    path.reserve(top->shown_.size() + size);
+    path = top->shown_;
+    for (auto folder = below.rbegin(); folder != below.rend(); ++folder)
+        addtopath(path, (*folder)->name_);
+    return path;
 }
 
 namespace {
@@ -102,12 +136,11 @@ void walkfolder(Folders &folders, std::shared_ptr<const Folder> top, const std::
             levels.pop_back();
             continue;
         }
-        const auto &entry = level.entries[level.next++];
-        auto path = joinpath(level.folder->path(), entry.name);
+        auto &entry = level.entries[level.next++];
         if (entry.kind == FolderEntry::Folder) {
             if (stopped())
                 return;
-            enter(std::make_shared<const Folder>(level.folder, entry.name, std::move(path)));
+            enter(std::make_shared<const Folder>(level.folder, std::move(entry.name)));
         } else if (isprojectname(entry.name)) {
             const bool link = entry.kind == FolderEntry::Link;
             if (link) {
@@ -119,7 +152,7 @@ void walkfolder(Folders &folders, std::shared_ptr<const Folder> top, const std::
                 } catch (const Error &) {
                 }
             }
-            file(WalkedFile{level.folder, entry.name, std::move(path), link});
+            file(WalkedFile{level.folder, std::move(entry.name), link});
         }
     }
 }

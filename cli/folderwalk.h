@@ -28,29 +28,46 @@ struct FolderEntry {
 
 class Folders;
 
+// `name` inside `folder`, with the platform's separator.
+std::string joinpath(const std::string &folder, const std::string &name);
+// The same, added to `folder` in place.
+void addtopath(std::string &folder, std::string_view name);
+
 // A folder that the walk met. The walk and the files found in it later
 // reach it from its parent by name, never again by its whole path, and it
-// must still be the folder the walk met (see Folders). Always owned by a
-// shared_ptr: Folders keeps the ones whose descriptors it keeps open.
+// must still be the folder the walk met (see Folders). It keeps its own
+// name and its parent only, so a tree of any depth takes memory in
+// proportion to its folders; its path is built only to be shown. Always
+// owned by a shared_ptr: Folders keeps the ones whose descriptors it keeps
+// open.
 class Folder : public std::enable_shared_from_this<Folder> {
 public:
-    Folder(std::shared_ptr<const Folder> parent, std::string name, std::string path)
+    // A folder met in `parent`'s listing as `name`.
+    Folder(std::shared_ptr<const Folder> parent, std::string name)
         : parent_(std::move(parent))
         , name_(std::move(name))
-        , path_(std::move(path))
     {
     }
+    // A folder named by the user: reached as `name`, shown as `shown`.
+    Folder(std::nullptr_t, std::string name, std::string shown)
+        : name_(std::move(name))
+        , shown_(std::move(shown))
+    {
+    }
+    ~Folder();
     Folder(const Folder &) = delete;
     Folder &operator=(const Folder &) = delete;
-    const std::string &path() const { return path_; } // as printed
+    std::string path() const; // as printed
     const std::string &name() const { return name_; }
     const Folder *parent() const { return parent_.get(); }
 
 private:
     friend class Folders;
-    std::shared_ptr<const Folder> parent_; // nothing: a folder named on the command line
+    // Nothing: a folder named on the command line. Taken by the last child
+    // as it goes, so that a chain of any depth goes without recursion.
+    mutable std::shared_ptr<const Folder> parent_;
     std::string name_;                     // its name in the parent, or the path named
-    std::string path_;
+    std::string shown_;                    // a folder named: as printed
     // The file system's identity of the folder met by the walk, and the
     // descriptor held on it, if any; kept by Folders under its lock.
     mutable std::uint64_t volume_ = 0, file_ = 0;
@@ -104,6 +121,7 @@ private:
     void letgo(const Folder &folder);
     // With the lock held:
     int acquire(const Folder &folder);
+    void openinside(const Folder &folder); // POSIX
     void release(const Folder &folder);
     void makeroom();
 
@@ -154,8 +172,8 @@ private:
 struct WalkedFile {
     std::shared_ptr<const Folder> folder;
     std::string name;
-    std::string path; // as printed
     bool link = false; // the walk met a symbolic link to a file (followed); else a link found there later is refused
+    std::string path() const { return joinpath(folder->path(), name); } // as printed
 };
 
 // The entries of the folder held, without "." and "..", in no particular
@@ -173,8 +191,6 @@ void sortentries(std::vector<FolderEntry> &entries);
 // Whether the entry `name` of the folder held is a folder, following links.
 bool isfolderin(const HeldFolder &folder, const std::string &name);
 
-// `name` inside `folder`, with the platform's separator.
-std::string joinpath(const std::string &folder, const std::string &name);
 
 // Whether `name` ends in ".PRJ", in any letter case.
 bool isprojectname(std::string_view name);
@@ -204,7 +220,8 @@ private:
 // system's order (sortentries), files and folders together. Calls
 // `file` for every entry named like a project file that is not a folder
 // (symbolic links to files included, links to folders left out), and
-// `unreadable` for every folder that cannot be read, and goes on. Symbolic
+// `unreadable` for every folder that cannot be read, and goes on. Memory
+// grows with the folders met, never with the square of the tree's depth. Symbolic
 // links to folders are never followed, so the walk always ends. Before
 // each folder it asks `stopped`, and ends early once that says so.
 void walkfolder(Folders &folders, const std::string &top, const std::function<void(WalkedFile)> &file,

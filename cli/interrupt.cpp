@@ -42,7 +42,7 @@ long long now()
 }
 
 // On a terminal the line starts on a row of its own, below a progress line.
-constexpr char kStoppedNow[] = "\nquenlo-fix: stopped at once (running again tells which files are fixed)\n";
+constexpr char kStoppedNow[] = "\nquenlo-fix: stopped at once: a file fixed at this moment may lack its line\n";
 std::atomic<bool> errterminal{false};
 
 // Says so on standard error if that can be done without waiting: standard

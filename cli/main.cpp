@@ -1,4 +1,5 @@
 // quenlo-fix: the command-line companion of the Quenlo window.
+#include "exitguard.h"
 #include "interrupt.h"
 #include "options.h"
 #include "run.h"
@@ -6,6 +7,8 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
+#include <exception>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -61,10 +64,27 @@ quenlo::cli::Terminals terminals([[maybe_unused]] bool outconsole, [[maybe_unuse
 #endif
 }
 
+// Memory that runs out where it cannot be caught (a thread of ours, a
+// destructor) still ends the run with its reason, never with an abort; a
+// header write under way is finished first.
+[[noreturn]] void onterminate()
+{
+    try {
+        if (const auto pending = std::current_exception())
+            std::rethrow_exception(pending);
+    } catch (const std::bad_alloc &) {
+        std::fputs("quenlo-fix: out of memory\n", stderr);
+        quenlo::endnow(quenlo::cli::kFailed);
+    } catch (...) {
+    }
+    std::abort();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    std::set_terminate(onterminate);
     // Before anything is opened: a missing standard stream gets the null
     // device, so that no project file can take its place.
     const auto missing = quenlo::openstandardstreams();

@@ -16,14 +16,13 @@ namespace {
 // A name known to fail before any work.
 Operand failing(std::string path, const Error &error)
 {
-    return {std::move(path), {}, 0, false, std::nullopt, std::make_unique<Error>(error)};
+    return {{}, std::move(path), std::nullopt, std::make_unique<Error>(error)};
 }
 
-// `name`, as listed in `folder`, shown as `path`.
-Operand listed(std::string path, std::shared_ptr<const Folder> folder, std::size_t name, bool link)
+// `name`, as listed in `folder`.
+Operand listed(std::shared_ptr<const Folder> folder, std::string name, bool link)
 {
-    const auto nameat = static_cast<std::uint32_t>(path.size() - name);
-    return {std::move(path), std::move(folder), nameat, link, std::nullopt, nullptr};
+    return {std::move(folder), std::move(name), std::nullopt, nullptr, link};
 }
 
 // How the walks of one run go.
@@ -34,15 +33,22 @@ struct Walking {
     bool onefilesystem;
 };
 
+// A folder walked that holds no project file says so, lest a mistyped
+// tree pass for one whose files are all fixed.
 void walk(std::vector<Operand> &operands, std::shared_ptr<const Folder> top, const Walking &how)
 {
+    const auto before = operands.size();
+    const auto shown = top->path();
     walkfolder(
         how.folders, std::move(top),
-        [&](WalkedFile file) {
-            operands.push_back(listed(std::move(file.path), std::move(file.folder), file.name.size(), file.link));
-        },
+        [&](WalkedFile file) { operands.push_back(listed(std::move(file.folder), std::move(file.name), file.link)); },
         [&](const Error &error) { operands.push_back(failing(error.subject(), error)); },
         how.stopped, how.onefilesystem);
+    if (operands.size() == before && !how.stopped()) {
+        auto none = failing(shown, Error(ENOENT, shown, "no project file (.PRJ) was found under it"));
+        none.notice = true;
+        operands.push_back(std::move(none));
+    }
 }
 
 void add(std::vector<Operand> &operands, std::string name, const Walking &how)
@@ -61,7 +67,7 @@ void add(std::vector<Operand> &operands, std::string name, const Walking &how)
         operands.push_back(failing(std::move(name), problem));
         return;
     }
-    operands.push_back({std::move(name), {}, 0, false, look.identity, nullptr});
+    operands.push_back({{}, std::move(name), look.identity, nullptr});
 }
 
 #ifdef _WIN32
@@ -101,7 +107,7 @@ void addmatches(std::vector<Operand> &operands, const std::string &pattern, cons
             walk(operands, std::make_shared<const Folder>(nullptr, std::move(exact), std::move(path)), how);
             continue;
         }
-        operands.push_back(listed(std::move(path), folder, entry.name.size(), entry.kind == FolderEntry::Link));
+        operands.push_back(listed(folder, entry.name, entry.kind == FolderEntry::Link));
     }
 }
 #endif

@@ -15,29 +15,35 @@ namespace quenlo::cli {
 
 // One name to work on, in the order of the output.
 struct Operand {
-    std::string path; // as printed: the argument, or the path the walk made
-    // The folder the walk met it in, its name there starting at path[nameat],
-    // and whether it was a symbolic link there; no folder: a name from the
-    // command line.
+    // The folder the walk met it in (nothing: a name from the command line),
+    // and its name there, or the argument.
     std::shared_ptr<const Folder> folder;
-    std::uint32_t nameat = 0;
-    bool link = false;
+    std::string name;
     // For a name from the command line, its file as looked at when the
     // names were gathered (nothing: none could be looked at); the walk's
-    // files are looked at inside their folder when their turn comes.
-    std::optional<FileIdentity> identity;
+    // files are looked at inside their folder when their turn comes, and
+    // noted here then by the worker.
+    mutable std::optional<FileIdentity> identity;
     // Known to fail before any work (a folder that cannot be read, a pattern
     // that matches nothing); nothing otherwise.
     std::unique_ptr<Error> problem;
+    bool link = false; // a symbolic link where the walk met it
+    // A notice, not a file: `problem` says it on standard error, and it is
+    // no failure (a folder walked that holds no project file).
+    bool notice = false;
 
-    std::string name() const { return path.substr(nameat); }
+    // As printed: the argument, or the folder's path and the name; built
+    // only when asked, so that names of deep trees take no more memory than
+    // their folders.
+    std::string path() const { return folder ? joinpath(folder->path(), name) : name; }
 };
 
 // The names to work on, from the file arguments in their order: on Windows a
 // name with a wildcard in its last component becomes the names it matches;
 // with `recursive`, a folder becomes the project files of its tree, met
-// through `folders` (with `onefilesystem`, never into another file system).
-// Once `stopped` says so, no more folders are read.
+// through `folders` (with `onefilesystem`, never into another file system),
+// or a notice when there are none. Once `stopped` says so, no more folders
+// are read.
 std::vector<Operand> gatheroperands(const std::vector<std::string> &names, bool recursive, Folders &folders,
                                     const std::function<bool()> &stopped = [] { return false; },
                                     bool onefilesystem = false);

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <new>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -89,8 +90,7 @@ Report fixone(const std::string &path, ProjectHeader &prjheader, const Options &
             report.errline = "quenlo-fix: " + errorline(*wouldfail);
         }
     } catch (const Error &error) {
-        report.failed = true;
-        report.errline = "quenlo-fix: " + errorline(error);
+        report = failedreport(error);
     }
     return report;
 }
@@ -111,16 +111,42 @@ std::string cannotwrite(const std::ostream &out)
     return "quenlo-fix: cannot write to standard output" + (why.empty() ? std::string() : " (" + why + ")");
 }
 
+// How far a run that ended early got.
+std::string howfar(std::size_t done, std::size_t files)
+{
+    return std::to_string(done) + " of " + std::to_string(files) + " files done"
+           + (done < files ? ", the others left as they were" : "");
+}
+
+constexpr const char *kOutOfMemory = "quenlo-fix: out of memory";
+
+int runfiles(const Options &options, std::ostream &out, std::ostream &err, FileService &files, Terminals terminals);
+
 } // namespace
 
 int run(const Options &options, std::ostream &out, std::ostream &err, FileService &files, Terminals terminals)
+{
+    try {
+        return runfiles(options, out, err, files, terminals);
+    } catch (const std::bad_alloc &) {
+        // While the names are gathered, before any file is touched, or
+        // while the last lines are printed.
+        out.flush();
+        err << kOutOfMemory << std::endl;
+        return kFailed;
+    }
+}
+
+namespace {
+
+int runfiles(const Options &options, std::ostream &out, std::ostream &err, FileService &files, Terminals terminals)
 {
     // Each worker keeps a few descriptors; the walk's folders keep the
     // rest, so that the run never runs out of them whatever the limit.
     const std::size_t room = descriptorroom();
     if (room < kPerWorker + kLeastFolders) {
         err << "quenlo-fix: too few files may be open at once (see ulimit -n): " << kPerWorker + kLeastFolders
-            << " more are needed, " << room << " are free" << std::endl;
+            << " are needed, " << room << " are free" << std::endl;
         return kFailed;
     }
     const unsigned wanted = options.jobs > 0 ? options.jobs : defaultjobs(options);
@@ -161,8 +187,14 @@ int run(const Options &options, std::ostream &out, std::ostream &err, FileServic
         summary.count(report.outcome);
         if (!report.outline.empty())
             out << report.outline << '\n';
-        if (!report.errline.empty())
+        // Both streams may go to one file (>log 2>&1): what standard output
+        // holds goes first, and the error line at once, so that the lines
+        // keep the order of the names.
+        if (!report.errline.empty()) {
+            out.flush();
             err << report.errline << '\n';
+            err.flush();
+        }
     };
     output.flush = [&] {
         out.flush();
@@ -185,14 +217,17 @@ int run(const Options &options, std::ostream &out, std::ostream &err, FileServic
         output);
 
     bool failed = totals.failed;
+    const auto count = countfiles(operands);
     if (!out) {
-        err << cannotwrite(out) << ": " << totals.done << " of " << operands.size()
-            << " files done, the others left as they were" << std::endl;
+        err << cannotwrite(out) << ": " << howfar(totals.done, count) << std::endl;
         failed = true;
     }
+    if (totals.outofmemory && !interrupted()) {
+        err << kOutOfMemory << ": " << howfar(totals.done, count) << std::endl;
+        return kFailed;
+    }
     if (interrupted()) {
-        err << "quenlo-fix: interrupted: " << totals.done << " of " << operands.size()
-            << " files done, the others left as they were" << std::endl;
+        err << "quenlo-fix: interrupted: " << howfar(totals.done, count) << std::endl;
         return interruptstatus();
     }
     // Where the progress line was, once the run met more than one file;
@@ -201,5 +236,7 @@ int run(const Options &options, std::ostream &out, std::ostream &err, FileServic
         err << summary.text() << std::endl;
     return failed ? kFailed : totals.wrongversion ? kWrongVersion : kAllFixed;
 }
+
+} // namespace
 
 } // namespace quenlo::cli

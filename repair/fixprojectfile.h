@@ -14,9 +14,14 @@ namespace quenlo {
 // Repairs the project file at `prjpath`, working in the caller's buffer
 // `prjheader`:
 //   open the file, read its first ten bytes into `prjheader`, look for the
-//   version marker; if it is there, rewrite it, write the bytes back and
-//   flush them to storage; show the outcome under "Fix Result"; close the
-//   file once the message has been dismissed.
+//   version marker; if it is there, rewrite it, write back the bytes that
+//   change (each marker's last digit, in one write) and flush them to
+//   storage; show the outcome under "Fix Result"; close the file once the
+//   message has been dismissed.
+// Around the write only, other programs are kept from writing the file
+// (File::holdforwrite()), and the header is read again under that hold;
+// where they cannot be kept out, a file that has become shorter than the
+// header read is left alone ("the file changed while it was being fixed").
 // A file shorter than ten bytes is searched and written back at its own
 // length; the rest of `prjheader` is cleared. Failures are thrown as
 // quenlo::Error before any outcome is shown, and the file is left as it was
@@ -39,20 +44,21 @@ CheckResult checkprojectfile(const std::string &prjpath, ProjectHeader &prjheade
 
 // The same fix, for a run over many files: the header is first read through
 // a read-only open with a shared lock, and the file is opened for reading
-// and writing (exclusive locks, header read again) only when it needs the
-// fix, so a file that needs none is never opened for writing and a file on
-// read-only media that needs none is not an error. Nothing is shown; the
-// outcome is returned once the file is closed. Failures are thrown as by
-// fixprojectfile.
+// and writing (exclusive locks, the hold, header read again) only when it
+// needs the fix, so a file that needs none is never opened for writing and
+// a file on read-only media that needs none is not an error. Nothing is
+// shown; the outcome is returned once the file is closed. Failures are
+// thrown as by fixprojectfile.
 FixOutcome fixifneeded(const std::string &prjpath, ProjectHeader &prjheader, FileService &files = systemfiles());
 
 // What fixsharingflush() leaves to its caller.
 struct SharedFix {
     FixOutcome outcome = FixOutcome::InvalidVersion;
     // The file, when it was rewritten where one flush may serve many files
-    // (File::sharedflush()): not flushed, still open and locked. It
-    // is fixed only once the caller has made it durable (its file system
-    // flushed, then File::checkflushed(), or File::flush()) and closed it.
+    // (File::sharedflush()): not flushed, still open, locked and held (see
+    // File::letgo()). It is fixed only once the caller has made it durable
+    // (its file system flushed, then File::checkflushed(), or File::flush())
+    // and closed it.
     // Nothing when it was flushed and closed here, or needed no fix.
     std::unique_ptr<File> unflushed;
 };

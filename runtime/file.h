@@ -2,6 +2,7 @@
 
 #include "error.h"
 
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -10,6 +11,15 @@
 #include <string>
 
 namespace quenlo {
+
+// One mounted file system, for flushes shared by its files: the device it is
+// mounted from and the file system's own identity. A clone or snapshot
+// mounted beside its original has the same identity but a device of its own.
+struct FileSystemKey {
+    std::uint64_t device = 0;
+    std::uint64_t id = 0;
+    auto operator<=>(const FileSystemKey &) const = default;
+};
 
 // An open file, read and written through one handle at 1-based byte
 // positions. The handle is released when the object goes away; close()
@@ -31,12 +41,11 @@ public:
 
     // A flush shared by many files: where one flush of the whole file
     // system makes this file's writes as durable as flush() does, and
-    // reports their failure as surely, the file system's identity, so that
-    // files written on it can be made durable together; nothing where each
-    // file must be flushed on its own. Linux: ext4, XFS and btrfs, from
-    // kernel 5.17 (which reports every failure of such a flush); never on
-    // Windows.
-    virtual std::optional<std::uint64_t> sharedflush() const { return std::nullopt; }
+    // reports their failure as surely, the file system, so that files
+    // written on it can be made durable together; nothing where each file
+    // must be flushed on its own. Linux: ext4, XFS and btrfs, from kernel
+    // 5.17 (which reports every failure of such a flush); never on Windows.
+    virtual std::optional<FileSystemKey> sharedflush() const { return std::nullopt; }
 
     // Only where sharedflush() has a value (elsewhere they fall back on
     // this file alone):
@@ -49,6 +58,26 @@ public:
     // after this one was written: throws if writing this file's bytes out
     // to the device failed since it was opened.
     virtual void checkflushed() { flush(); }
+
+    // For a file opened for the fix: keeps other programs from opening the
+    // file for writing or truncating it while the header is read again and
+    // rewritten, until letgo(). Returns whether that could be had: Linux
+    // takes a write lease, which the kernel grants to the file's owner (or
+    // with CAP_LEASE) while nobody else has the file open; where it is not
+    // granted, the caller looks at size() just before writing. Windows'
+    // sharing modes keep writers out all along.
+    virtual bool holdforwrite() { return false; }
+    // Ends what holdforwrite() began, once the rewrite is done. With
+    // `flushed` false the flush is left to the caller (flushfilesystem(),
+    // checkflushed()): the hold then lasts until the file is closed, and if
+    // another program asks for the file meanwhile, the file is flushed at
+    // once and let go (its locks too), so that the program waits for one
+    // write only; a failure of that flush is thrown by the next flush(),
+    // checkflushed() or flushfilesystem().
+    virtual void letgo(bool flushed) { (void)flushed; }
+    // The file's length now, where another program could change it while
+    // the file is open for the fix; nothing where none can (Windows).
+    virtual std::optional<std::uint64_t> size() const { return std::nullopt; }
 
     virtual void close() = 0;
 
@@ -97,6 +126,14 @@ std::unique_ptr<File> openforreading(const std::string &path);
 // have their flushes shared (File::sharedflush()), as far as the kind of
 // file system tells; for choosing how many files to work on at once.
 bool sharedflushlikely(const std::string &path);
+
+// A failure to make what was written durable. The system may keep the
+// pages whose writing out failed, marked clean: the file then reads as
+// fixed, under any of its names, though the storage lacks the bytes.
+class FlushFailure : public Error {
+public:
+    using Error::Error;
+};
 
 // The reason given for a file that another program holds locked.
 inline constexpr const char *kLockedByAnother = "the file is locked by another program";

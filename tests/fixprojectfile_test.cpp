@@ -126,7 +126,8 @@ struct OrderCase {
 class FixOrderTest : public ::testing::TestWithParam<OrderCase> {};
 
 // The message is shown while the file is open, and the file is closed once
-// it has been dismissed; success is shown only after the flush.
+// it has been dismissed; success is shown only after the flush. Other
+// programs are held off around the second read and the write only.
 TEST_P(FixOrderTest, shouldShowTheOutcomeAfterFlushingAndBeforeClosing)
 {
     TempDir dir;
@@ -142,7 +143,8 @@ TEST_P(FixOrderTest, shouldShowTheOutcomeAfterFlushingAndBeforeClosing)
 
 INSTANTIATE_TEST_SUITE_P(
     Outcomes, FixOrderTest,
-    ::testing::Values(OrderCase{"fixed", "/8203" + kTail, {"open", "read", "write", "flush", "show", "close"}},
+    ::testing::Values(OrderCase{"fixed", "/8203" + kTail,
+                                {"open", "read", "hold", "read", "write", "flush", "let go", "show", "close"}},
                       OrderCase{"invalidVersion", "/8202" + kTail, {"open", "read", "show", "close"}}),
     [](const auto &info) { return std::string(info.param.name); });
 
@@ -213,7 +215,8 @@ TEST(FixIfNeeded, shouldOpenForWritingOnlyAFileThatNeedsTheFix)
 {
     TempDir dir;
     const std::pair<std::string, std::vector<std::string>> table[] = {
-        {"/8203", {"open for reading", "read", "reopen for update", "read", "write", "flush", "close"}},
+        {"/8203",
+         {"open for reading", "read", "reopen for update", "hold", "read", "write", "flush", "close"}},
         {"/8202", {"open for reading", "read", "close"}},
         {"/8201", {"open for reading", "read", "close"}},
     };

@@ -48,7 +48,7 @@ Walked walk(const TempDir &dir)
     Walked walked;
     quenlo::cli::Folders folders(16);
     walkfolder(
-        folders, root, [&](quenlo::cli::WalkedFile file) { walked.files.push_back(relative(file.path)); },
+        folders, root, [&](quenlo::cli::WalkedFile file) { walked.files.push_back(relative(file.path())); },
         [&](const quenlo::Error &error) { walked.errors.push_back(relative(error.subject()) + ": " + error.reason()); });
     return walked;
 }
@@ -93,7 +93,7 @@ TEST(FolderWalk, shouldReportAFolderThatCannotBeReadAndGoOn)
     std::vector<std::string> files, errors;
     quenlo::cli::Folders folders(16);
     walkfolder(
-        folders, toutf8(dir.path() / "missing"), [&](quenlo::cli::WalkedFile file) { files.push_back(file.path); },
+        folders, toutf8(dir.path() / "missing"), [&](quenlo::cli::WalkedFile file) { files.push_back(file.path()); },
         [&](const quenlo::Error &error) { errors.push_back(error.what()); });
     ASSERT_EQ(errors.size(), 1U);
     EXPECT_NE(errors[0].find("missing: cannot read the " + std::string(quenlo::cli::kFolderWord) + ": "), std::string::npos) << errors[0];
@@ -213,12 +213,12 @@ TEST(Folders, shouldOpenAgainOnlyTheFoldersTheWalkMet)
     fs::create_directories(dir.path() / "a" / "b" / "c");
 
     for (const auto &file : files) {
-        const bool replaced = file.path.find("/a/b/") != std::string::npos;
+        const bool replaced = file.path().find("/a/b/") != std::string::npos;
         try {
             const auto held = folders.hold(*file.folder);
             struct stat info {};
-            EXPECT_FALSE(replaced) << file.path;
-            EXPECT_EQ(::fstatat(held.fd(), file.name.c_str(), &info, 0), 0) << file.path;
+            EXPECT_FALSE(replaced) << file.path();
+            EXPECT_EQ(::fstatat(held.fd(), file.name.c_str(), &info, 0), 0) << file.path();
         } catch (const quenlo::Error &error) {
             EXPECT_TRUE(replaced) << error.what();
             EXPECT_NE(std::string(error.what()).find("a/b was replaced during the run"), std::string::npos)

@@ -15,6 +15,7 @@
 #include <list>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace quenlo::cli {
 
@@ -64,7 +65,9 @@ Folders::~Folders()
 }
 
 // With the lock held. A folder whose descriptor was closed is opened again
-// inside its parent, which is held for that moment only.
+// inside its parent, and that one inside its own if closed too: from the
+// nearest one still open down, each held only while the next is opened in
+// it, without a recursion as deep as the tree.
 int Folders::acquire(const Folder &folder)
 {
     if (folder.fd_ >= 0) {
@@ -72,20 +75,37 @@ int Folders::acquire(const Folder &folder)
             state_->idle.erase(folder.idle_);
         return folder.fd_;
     }
-    int fd;
-    if (!folder.parent_) {
-        fd = openfolder(AT_FDCWD, folder.name_.c_str(), 0);
-    } else {
-        const int parent = acquire(*folder.parent_);
-        fd = openfolder(parent, folder.name_.c_str(), O_NOFOLLOW);
-        const int number = errno;
-        release(*folder.parent_);
-        errno = number;
+    std::vector<const Folder *> down{&folder};
+    while (down.back()->parent_ && down.back()->parent_->fd_ < 0)
+        down.push_back(down.back()->parent_.get());
+    const Folder *above = nullptr;
+    try {
+        for (auto one = down.rbegin(); one != down.rend(); ++one) {
+            openinside(**one);
+            if (above)
+                release(*above);
+            above = *one;
+        }
+    } catch (...) {
+        if (above)
+            release(*above);
+        throw;
     }
-    const auto refuse = [&](int number, const std::string &why) -> int { throw Error(number, folder.path(), why); };
-    const std::string replaced = "the directory " + folder.path() + " was replaced during the run";
-    if (fd < 0)
-        refuse(errno, errno == ELOOP || errno == ENOTDIR ? replaced : std::strerror(errno));
+    return folder.fd_;
+}
+
+// With the lock held: opens `folder`, whose parent is open, and holds it.
+void Folders::openinside(const Folder &folder)
+{
+    const int fd = folder.parent_ ? openfolder(folder.parent_->fd_, folder.name_.c_str(), O_NOFOLLOW)
+                                  : openfolder(AT_FDCWD, folder.name_.c_str(), 0);
+    // Its path is built only to be shown.
+    const auto refuse = [&](int number, const std::string &why) { throw Error(number, folder.path(), why); };
+    const auto replaced = [&] { return "the directory " + folder.path() + " was replaced during the run"; };
+    if (fd < 0) {
+        const int number = errno;
+        refuse(number, number == ELOOP || number == ENOTDIR ? replaced() : std::strerror(number));
+    }
     struct stat status {};
     if (::fstat(fd, &status) < 0) {
         const int number = errno;
@@ -95,7 +115,7 @@ int Folders::acquire(const Folder &folder)
     const auto volume = static_cast<std::uint64_t>(status.st_dev), file = static_cast<std::uint64_t>(status.st_ino);
     if (folder.known_ && (folder.volume_ != volume || folder.file_ != file)) {
         ::close(fd);
-        refuse(ESTALE, replaced);
+        refuse(ESTALE, replaced());
     }
     folder.volume_ = volume;
     folder.file_ = file;
@@ -104,7 +124,6 @@ int Folders::acquire(const Folder &folder)
     folder.fd_ = fd;
     folder.holders_ = 1;
     ++state_->open;
-    return fd;
 }
 
 // With the lock held.
@@ -128,18 +147,20 @@ void Folders::makeroom()
 
 std::vector<FolderEntry> listfolder(const HeldFolder &held)
 {
-    const auto &path = held.folder().path();
+    const auto path = [&] { return held.folder().path(); };
     int fd;
     do
         fd = ::openat(held.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        unreadable(errno, path);
+    if (fd < 0) {
+        const int number = errno;
+        unreadable(number, path());
+    }
     DIR *folder = ::fdopendir(fd);
     if (!folder) {
         const int number = errno;
         ::close(fd);
-        unreadable(number, path);
+        unreadable(number, path());
     }
     std::vector<FolderEntry> entries;
     for (;;) {
@@ -149,7 +170,7 @@ std::vector<FolderEntry> listfolder(const HeldFolder &held)
             const int number = errno;
             ::closedir(folder);
             if (number != 0)
-                unreadable(number, path);
+                unreadable(number, path());
             return entries;
         }
         const std::string name = entry->d_name;

@@ -75,6 +75,8 @@ group-flush)
     # writing out) fails has an error line, and never a success line.
     # Table: faults, the files that fail, syncfs and fsync calls.
     case $(stat -f -c %T .) in ext2/ext3 | xfs | btrfs) ;; *) exit 77 ;; esac
+    flush_failed="cannot flush to disk: Input/output error (the storage reported an error: the file may read as fixed"
+    flush_failed+=" until the system restarts; check the storage, then fix the file again after a restart)"
     while read -r faults failing syncfs fsyncs; do
         for name in A B C D E F; do cp "$before" $name.PRJ; done
         rm -f flushes.txt
@@ -82,7 +84,7 @@ group-flush)
         expect_status $([ "$failing" = - ] && echo 0 || echo 2)
         for name in A B C D E F; do
             case $failing in
-            *$name*) expect_error "^quenlo-fix: $name.PRJ: cannot flush to disk: Input/output error$"
+            *$name*) expect_error "^quenlo-fix: $name.PRJ: $flush_failed\$"
                 ! grep -q "^$name.PRJ" out.txt || fail "$faults: a line for $name.PRJ" ;;
             *) grep -qx "$name.PRJ: Project file successfully fixed." out.txt || fail "$faults: $name.PRJ: $(cat out.txt)"
                 expect_file $name.PRJ "$fixed" ;;

@@ -5,7 +5,8 @@
 //   pwrite:enospc    every write fails, the disk is full
 //   pwrite:eintr     the first write is interrupted before writing anything
 //   pwrite:short     the first write writes half, the rest work
-//   pwrite:shortfail the first write writes half, the rest fail
+//   pwrite:shortfail the first write writes half (of one byte: nothing, and
+//                    fails), the rest fail
 //   fsync:eio        fsync and fdatasync fail
 //   syncfs:eio       syncfs fails
 //   sync_file_range:eio  asking whether a file's writing out failed says so
@@ -99,6 +100,10 @@ ssize_t pwrite(int fd, const void *buffer, size_t count, off_t offset)
     }
     if (first && (fault("pwrite", "short") || fault("pwrite", "shortfail")) && count > 1)
         return next(fd, buffer, count / 2, offset);
+    if (first && fault("pwrite", "shortfail")) {
+        errno = EIO;
+        return -1;
+    }
     return next(fd, buffer, count, offset);
 }
 

@@ -48,6 +48,18 @@ public:
         real_->close();
     }
 
+    bool holdforwrite() override
+    {
+        note("hold");
+        return real_->holdforwrite();
+    }
+    void letgo(bool flushed) override
+    {
+        owner_.events.push_back("let go");
+        real_->letgo(flushed);
+    }
+    std::optional<std::uint64_t> size() const override { return real_->size(); }
+
     std::optional<Error> updateblocked() const override { return real_->updateblocked(); }
 
     std::unique_ptr<File> reopenforupdate() override

@@ -11,7 +11,7 @@ namespace quenlo::test {
 
 // A file service over the system's own that writes down each call in
 // `events` ("open", "read", "write", "flush", "close", "reopen for update",
-// and "show" from the
+// "hold", "let go", and "show" from the
 // message recorder sharing the log) and can make one kind of call fail.
 // A failing write first writes `partialwrite` bytes for real, as a write
 // cut short by the device would.

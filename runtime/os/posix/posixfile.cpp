@@ -6,12 +6,14 @@
 #include "file.h"
 #include "posixat.h"
 #include "posixflush.h"
+#include "posixlease.h"
 #include "posixlocks.h"
 #include "posixopen.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <limits>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -29,7 +31,29 @@ namespace {
     throw Error(number, path, what + ": " + std::strerror(number));
 }
 
-constexpr const char *kCannotFlush = "cannot flush to disk";
+// A page whose writing out failed stays in memory marked clean: the file
+// reads as fixed until the system restarts, and a run again cannot tell.
+[[noreturn]] void cannotflush(int number, const std::string &path)
+{
+    throw FlushFailure(number, path,
+                       std::string("cannot flush to disk: ") + std::strerror(number)
+                           + " (the storage reported an error: the file may read as fixed until the system"
+                             " restarts; check the storage, then fix the file again after a restart)");
+}
+
+// Why opening the file for writing is not permitted when an attribute is
+// the reason, asked through `fd` (open for data); else nothing.
+std::string attributenote(int fd)
+{
+    int attributes = 0;
+    if (::ioctl(fd, FS_IOC_GETFLAGS, &attributes) < 0)
+        return {};
+    if (attributes & FS_IMMUTABLE_FL)
+        return " (the file's immutable attribute is set)";
+    if (attributes & FS_APPEND_FL)
+        return " (the file's append-only attribute is set)";
+    return {};
+}
 
 off_t byteoffset(std::uint64_t position, std::size_t count, const std::string &path)
 {
@@ -58,6 +82,7 @@ public:
     PosixFile &operator=(const PosixFile &) = delete;
     ~PosixFile() override
     {
+        lease_.reset();
         if (fd_ >= 0)
             ::close(fd_);
     }
@@ -99,31 +124,65 @@ public:
 
     void flush() override
     {
-        int rc;
-        do
-            rc = ::fsync(handle());
-        while (rc < 0 && errno == EINTR);
-        if (rc < 0)
-            fail(errno, path_, kCannotFlush);
+        check(letgofailure());
+        check(flushnow(handle()));
     }
 
-    std::optional<std::uint64_t> sharedflush() const override
+    std::optional<FileSystemKey> sharedflush() const override
     {
-        return posix::sharedflushfilesystem(seen_.filesystem, handle());
+        return posix::sharedflushfilesystem(seen_.status, seen_.filesystem, handle());
     }
-    void flushfilesystem() override { check(posix::syncfilesystem(handle())); }
-    void checkflushed() override { check(posix::writebackfailure(handle())); }
+    void flushfilesystem() override
+    {
+        check(letgofailure());
+        check(posix::syncfilesystem(handle()));
+    }
+    void checkflushed() override
+    {
+        check(letgofailure());
+        check(posix::writebackfailure(handle()));
+    }
+
+    bool holdforwrite() override
+    {
+        lease_ = posix::WriteLease::take(handle());
+        return lease_ != nullptr;
+    }
+
+    void letgo(bool flushed) override
+    {
+        if (!lease_)
+            return;
+        // Asked for by another program before its flush: flushed at once,
+        // and its locks given up, so that the program waits for this one
+        // write only.
+        lease_->done(!flushed, [](int fd) {
+            const int number = flushnow(fd);
+            posix::unlock(fd);
+            return number;
+        });
+    }
+
+    std::optional<std::uint64_t> size() const override
+    {
+        // The length as the file has it now.
+        const off_t end = ::lseek(handle(), 0, SEEK_END);
+        if (end < 0)
+            fail(errno, path_, "cannot read");
+        return static_cast<std::uint64_t>(end);
+    }
 
     void close() override
     {
         const int fd = handle();
+        lease_.reset();
         fd_ = -1;
         // Not retried on EINTR: on Linux the descriptor is gone either way.
         if (::close(fd) < 0)
             fail(errno, path_, "cannot close");
     }
 
-    std::optional<Error> updateblocked() const override { return whynotwritable(handle(), path_); }
+    std::optional<Error> updateblocked() const override { return whynotwritable(handle(), seen_, path_); }
     std::unique_ptr<File> reopenforupdate() override;
     int descriptor() const { return handle(); }
 
@@ -135,28 +194,45 @@ private:
         return fd_;
     }
 
-    static std::optional<Error> whynotwritable(int fd, const std::string &path);
+    static std::optional<Error> whynotwritable(int fd, const Seen &seen, const std::string &path);
+
+    static int flushnow(int fd)
+    {
+        int rc;
+        do
+            rc = ::fsync(fd);
+        while (rc < 0 && errno == EINTR);
+        return rc < 0 ? errno : 0;
+    }
+
+    // The failure of the flush made when the lease was asked for, if any.
+    int letgofailure() const { return lease_ ? lease_->letgoresult().value_or(0) : 0; }
 
     void check(int number) const
     {
         if (number != 0)
-            fail(number, path_, kCannotFlush);
+            cannotflush(number, path_);
     }
 
     int fd_;
     std::string path_;
     Seen seen_;
+    std::unique_ptr<posix::WriteLease> lease_;
 };
 
 // Makes a descriptor opened non-blocking (so that another program's lease
-// refuses the open at once instead of holding it up) blocking again, and
-// hands it to a file.
-std::unique_ptr<PosixFile> adopt(int fd, const std::string &path, const char *what, const Seen &seen)
+// refuses the open instead of holding it up) blocking again, and hands it to
+// a file. `note` tells why an open was not permitted, when an attribute of
+// the file is the reason.
+std::unique_ptr<PosixFile> adopt(int fd, const std::string &path, const char *what, const Seen &seen,
+                                 const std::function<std::string()> &note = {})
 {
     if (fd < 0) {
         const int number = errno;
         if (number == EWOULDBLOCK || number == EAGAIN)
             throw Error(number, path, kLockedByAnother);
+        if (number == EPERM && note)
+            throw Error(number, path, std::string(what) + ": " + std::strerror(number) + note());
         fail(number, path, what);
     }
     auto file = std::make_unique<PosixFile>(fd, path, seen);
@@ -172,9 +248,12 @@ constexpr const char *kForUpdate = "cannot open for reading and writing";
 // write access, in the order the kernel asks: a read-only mount, the
 // immutable attribute, permission for this user, the append-only
 // attribute; then other programs' locks.
-std::optional<Error> PosixFile::whynotwritable(int fd, const std::string &path)
+std::optional<Error> PosixFile::whynotwritable(int fd, const Seen &seen, const std::string &path)
 {
-    const auto refused = [&](int number) { return Error(number, path, std::string(kForUpdate) + ": " + std::strerror(number)); };
+    const auto refused = [&](int number) {
+        const auto why = std::string(kForUpdate) + ": " + std::strerror(number);
+        return Error(number, path, why + (number == EPERM ? attributenote(fd) : ""));
+    };
     struct statvfs filesystem {};
     if (::fstatvfs(fd, &filesystem) == 0 && (filesystem.f_flag & ST_RDONLY))
         return refused(EROFS);
@@ -189,12 +268,15 @@ std::optional<Error> PosixFile::whynotwritable(int fd, const std::string &path)
         return refused(EPERM);
     if (auto locked = posix::lockedbyanother(fd, path))
         return locked;
-    return posix::flockedbyanother(fd, path);
+    if (auto locked = posix::flockedbyanother(fd, path))
+        return locked;
+    return posix::leasedbyanother(seen.status, path);
 }
 
 std::unique_ptr<File> PosixFile::reopenforupdate()
 {
-    auto file = adopt(posix::reopen(handle(), O_RDWR), path_, kForUpdate, seen_);
+    const int fd = handle();
+    auto file = adopt(posix::reopen(fd, O_RDWR), path_, kForUpdate, seen_, [fd] { return attributenote(fd); });
     // Our shared locks go with this descriptor, before the exclusive ones
     // are taken on the new one.
     ::close(std::exchange(fd_, -1));
@@ -209,7 +291,15 @@ namespace posix {
 std::unique_ptr<File> openforupdate(const At &at, const std::string &shown)
 {
     const auto looked = lookat(at, shown);
-    auto file = adopt(looked.open(O_RDWR, shown), shown, kForUpdate, {looked.status(), looked.filesystem()});
+    const auto note = [&]() -> std::string {
+        const int fd = looked.open(O_RDONLY, shown);
+        if (fd < 0)
+            return {};
+        auto why = attributenote(fd);
+        ::close(fd);
+        return why;
+    };
+    auto file = adopt(looked.open(O_RDWR, shown), shown, kForUpdate, {looked.status(), looked.filesystem()}, note);
     lockexclusive(file->descriptor(), shown);
     return file;
 }

@@ -52,28 +52,31 @@ bool sharedkind(const struct statfs &filesystem)
     }
 }
 
-std::optional<std::uint64_t> sharedflushfilesystem(const struct statfs &filesystem, int fd)
+std::optional<FileSystemKey> sharedflushfilesystem(const struct stat &status, const struct statfs &filesystem,
+                                                   int fd)
 {
     if (!sharedkind(filesystem))
         return std::nullopt;
-    std::uint64_t id;
-    static_assert(sizeof id == sizeof filesystem.f_fsid);
-    std::memcpy(&id, &filesystem.f_fsid, sizeof id);
+    // A clone of a file system mounted beside it has its identity (ext4
+    // builds it from the UUID): the device tells them apart.
+    FileSystemKey key{static_cast<std::uint64_t>(status.st_dev), 0};
+    static_assert(sizeof key.id == sizeof filesystem.f_fsid);
+    std::memcpy(&key.id, &filesystem.f_fsid, sizeof key.id);
     if (filesystem.f_type != EXT4_SUPER_MAGIC)
-        return id;
+        return key;
     // ext2 and ext3 share ext4's number. Driven by the ext4 driver, they
     // are flushed as ext4; the old ext2 driver's syncfs leaves the device's
     // cache as it is. Only the ext4 driver of the two knows this request;
     // the answer is the file system's, asked once.
     static std::mutex mutex;
-    static std::map<std::uint64_t, bool> ext4driver;
+    static std::map<FileSystemKey, bool> ext4driver;
     std::lock_guard lock(mutex);
-    auto known = ext4driver.find(id);
+    auto known = ext4driver.find(key);
     if (known == ext4driver.end()) {
         char label[FSLABEL_MAX];
-        known = ext4driver.emplace(id, ::ioctl(fd, FS_IOC_GETFSLABEL, label) == 0).first;
+        known = ext4driver.emplace(key, ::ioctl(fd, FS_IOC_GETFSLABEL, label) == 0).first;
     }
-    return known->second ? std::optional(id) : std::nullopt;
+    return known->second ? std::optional(key) : std::nullopt;
 }
 
 int syncfilesystem(int fd)

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "file.h"
+
 #include <cstdint>
 #include <optional>
+#include <sys/stat.h>
 #include <sys/statfs.h>
 
 namespace quenlo::posix {
@@ -13,10 +16,12 @@ namespace quenlo::posix {
 // takes the shared flush.
 bool sharedkind(const struct statfs &filesystem);
 
-// The file system `filesystem` describes, of the file open as `fd`, when
-// one syncfs makes its files as durable as an fsync of each, and reports
-// every failure: its identity (f_fsid); nothing otherwise.
-std::optional<std::uint64_t> sharedflushfilesystem(const struct statfs &filesystem, int fd);
+// The file system of the file open as `fd` (which `status` and `filesystem`
+// describe), when one syncfs makes its files as durable as an fsync of
+// each, and reports every failure: its device (st_dev) and identity
+// (f_fsid); nothing otherwise.
+std::optional<FileSystemKey> sharedflushfilesystem(const struct stat &status, const struct statfs &filesystem,
+                                                   int fd);
 
 // syncfs: writes out and commits everything on the file system of `fd`.
 // XFS empties the device's cache only when its log has something to

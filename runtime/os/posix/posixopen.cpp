@@ -3,6 +3,7 @@
 #include "posixopen.h"
 
 #include "error.h"
+#include "posixlocks.h"
 
 #include <cerrno>
 #include <cstring>
@@ -66,16 +67,29 @@ int openretrying(int folder, const char *name, int flags)
     return fd;
 }
 
+// Opens for data, waiting a moment while another program's lease keeps
+// the file: the holder may let it go at once (quenlo-fix does).
+int opendata(int folder, const char *name, int flags)
+{
+    int fd = -1;
+    const int number = whilelocked([&] {
+        fd = openretrying(folder, name, flags);
+        return fd < 0 ? errno : 0;
+    });
+    errno = number;
+    return fd;
+}
+
 // Opens the file that `fd` holds once more with `flags`: through
 // /proc/self/fd the very inode is opened, whatever its name leads to by
 // now. Without /proc, `at` is opened again and must be the file that
 // `expected` describes.
 int openagain(int fd, const At &at, int flags, const struct stat &expected, const std::string &shown)
 {
-    const int again = openretrying(AT_FDCWD, ("/proc/self/fd/" + std::to_string(fd)).c_str(), flags);
+    const int again = opendata(AT_FDCWD, ("/proc/self/fd/" + std::to_string(fd)).c_str(), flags);
     if (again >= 0 || errno != ENOENT || ::access("/proc/self/fd", F_OK) == 0)
         return again;
-    const int byname = openretrying(at.folder, at.name.c_str(), flags | (at.follow ? 0 : O_NOFOLLOW));
+    const int byname = opendata(at.folder, at.name.c_str(), flags | (at.follow ? 0 : O_NOFOLLOW));
     if (byname < 0)
         return -1;
     struct stat opened {};
@@ -131,7 +145,7 @@ LookedAt lookat(const At &at, const std::string &shown)
 int reopen(int fd, int flags)
 {
     // Without /proc there is no name to fall back on: the open fails.
-    return openretrying(AT_FDCWD, ("/proc/self/fd/" + std::to_string(fd)).c_str(), flags);
+    return opendata(AT_FDCWD, ("/proc/self/fd/" + std::to_string(fd)).c_str(), flags);
 }
 
 } // namespace quenlo::posix
