@@ -1,6 +1,7 @@
 #include "folderwalk.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace quenlo::cli {
 
@@ -85,7 +86,8 @@ struct Level {
 HeldFolder Folders::hold(const Folder &folder)
 {
     std::lock_guard lock(mutex_);
-    return HeldFolder(*this, folder, acquire(folder));
+    const int fd = acquire(folder);
+    return HeldFolder(*this, folder, fd, folder.volume_);
 }
 
 void Folders::letgo(const Folder &folder)
@@ -103,15 +105,23 @@ void walkfolder(Folders &folders, const std::string &top, bool dereference,
 
 void walkfolder(Folders &folders, std::shared_ptr<const Folder> top, bool dereference,
                 const std::function<void(WalkedFile)> &file, const std::function<void(const Error &)> &unreadable,
-                const std::function<bool()> &stopped)
+                const std::function<bool()> &stopped, bool onefilesystem)
 {
     // Each folder's entries are read, and the folder let go, before the
     // first of them is looked at: only the descriptors of folders whose
     // files are at work stay held.
     std::vector<Level> levels;
+    std::optional<std::uint64_t> topvolume;
     const auto enter = [&](std::shared_ptr<const Folder> folder) {
         try {
-            auto entries = listfolder(folders.hold(*folder));
+            const auto held = folders.hold(*folder);
+            if (onefilesystem) {
+                if (!topvolume)
+                    topvolume = held.volume();
+                else if (held.volume() != *topvolume)
+                    return;
+            }
+            auto entries = listfolder(held);
             sortentries(entries);
             levels.push_back({std::move(folder), std::move(entries)});
         } catch (const Error &error) {

@@ -135,16 +135,18 @@ private:
 
 class HeldFolder {
 public:
-    HeldFolder(Folders &folders, const Folder &folder, int fd)
+    HeldFolder(Folders &folders, const Folder &folder, int fd, std::uint64_t volume = 0)
         : folders_(&folders)
         , folder_(&folder)
         , fd_(fd)
+        , volume_(volume)
     {
     }
     HeldFolder(HeldFolder &&other) noexcept
         : folders_(std::exchange(other.folders_, nullptr))
         , folder_(other.folder_)
         , fd_(other.fd_)
+        , volume_(other.volume_)
     {
     }
     ~HeldFolder()
@@ -158,11 +160,15 @@ public:
 
     int fd() const { return fd_; } // POSIX: a descriptor (O_PATH) of the folder; Windows: -1
     const Folder &folder() const { return *folder_; }
+    // The file system the folder is on: POSIX st_dev, Windows the volume's
+    // serial number.
+    std::uint64_t volume() const { return volume_; }
 
 private:
     Folders *folders_;
     const Folder *folder_;
     int fd_;
+    std::uint64_t volume_;
 };
 
 // A project file that the walk met: `name` inside `folder`.
@@ -228,9 +234,10 @@ void walkfolder(Folders &folders, const std::string &top, bool dereference,
                 const std::function<void(WalkedFile)> &file, const std::function<void(const Error &)> &unreadable,
                 const std::function<bool()> &stopped = [] { return false; });
 // The same from a folder already made: one a wildcard matched.
+// With `onefilesystem`, never into a folder on another file system.
 void walkfolder(Folders &folders, std::shared_ptr<const Folder> top, bool dereference,
                 const std::function<void(WalkedFile)> &file, const std::function<void(const Error &)> &unreadable,
-                const std::function<bool()> &stopped);
+                const std::function<bool()> &stopped, bool onefilesystem = false);
 
 #ifdef _WIN32
 // How the walk takes a listed entry, from its attributes and reparse tag

@@ -25,35 +25,42 @@ Operand listed(std::shared_ptr<const Folder> folder, std::string name, bool link
     return {std::move(folder), std::move(name), std::nullopt, nullptr, link};
 }
 
+// How the walks of one run go.
+struct Walking {
+    bool recursive;
+    bool dereference;
+    Folders &folders;
+    const std::function<bool()> &stopped;
+    bool onefilesystem;
+};
+
 // A folder walked that holds no project file says so, lest a mistyped
 // tree pass for one whose files are all fixed.
-void walk(std::vector<Operand> &operands, std::shared_ptr<const Folder> top, bool dereference, Folders &folders,
-          const std::function<bool()> &stopped)
+void walk(std::vector<Operand> &operands, std::shared_ptr<const Folder> top, const Walking &how)
 {
     const auto before = operands.size();
     const auto shown = top->path();
     walkfolder(
-        folders, std::move(top), dereference,
+        how.folders, std::move(top), how.dereference,
         [&](WalkedFile file) { operands.push_back(listed(std::move(file.folder), std::move(file.name), file.link)); },
         [&](const Error &error) { operands.push_back(failing(error.subject(), error)); },
-        stopped);
-    if (operands.size() == before && !stopped()) {
+        how.stopped, how.onefilesystem);
+    if (operands.size() == before && !how.stopped()) {
         auto none = failing(shown, Error(ENOENT, shown, "no project file (.PRJ) was found under it"));
         none.notice = true;
         operands.push_back(std::move(none));
     }
 }
 
-void add(std::vector<Operand> &operands, std::string name, bool recursive, bool dereference, Folders &folders,
-         const std::function<bool()> &stopped)
+void add(std::vector<Operand> &operands, std::string name, const Walking &how)
 {
 #ifdef _WIN32
     name = asworkedon(name);
 #endif
     const auto look = lookatname(name);
     if (look.folder) {
-        if (recursive) {
-            walk(operands, std::make_shared<const Folder>(nullptr, name, name), dereference, folders, stopped);
+        if (how.recursive) {
+            walk(operands, std::make_shared<const Folder>(nullptr, name, name), how);
             return;
         }
         // Refused before anything is opened, saying how to walk it.
@@ -67,10 +74,10 @@ void add(std::vector<Operand> &operands, std::string name, bool recursive, bool 
 #ifdef _WIN32
 // A pattern's matches, each reached as listed. With `recursive` a matching
 // folder is walked, through a link too, as one named on the command line.
-void addmatches(std::vector<Operand> &operands, const std::string &pattern, bool recursive, bool dereference,
-                Folders &folders,
-                const std::function<bool()> &stopped)
+void addmatches(std::vector<Operand> &operands, const std::string &pattern, const Walking &how)
 {
+    const bool recursive = how.recursive;
+    auto &folders = how.folders;
     Matches matches;
     try {
         matches = expandwildcard(folders, pattern);
@@ -89,7 +96,7 @@ void addmatches(std::vector<Operand> &operands, const std::string &pattern, bool
             }
         }
         if (recursive && walked) {
-            if (stopped())
+            if (how.stopped())
                 return;
             std::string exact;
             try {
@@ -98,8 +105,7 @@ void addmatches(std::vector<Operand> &operands, const std::string &pattern, bool
                 operands.push_back(failing(path, Error(error.number(), path, error.reason())));
                 continue;
             }
-            walk(operands, std::make_shared<const Folder>(nullptr, std::move(exact), std::move(path)), dereference,
-                 folders, stopped);
+            walk(operands, std::make_shared<const Folder>(nullptr, std::move(exact), std::move(path)), how);
             continue;
         }
         operands.push_back(listed(folder, entry.name, entry.kind == FolderEntry::Link));
@@ -110,8 +116,9 @@ void addmatches(std::vector<Operand> &operands, const std::string &pattern, bool
 } // namespace
 
 std::vector<Operand> gatheroperands(const std::vector<std::string> &names, bool recursive, bool dereference,
-                                    Folders &folders, const std::function<bool()> &stopped)
+                                    Folders &folders, const std::function<bool()> &stopped, bool onefilesystem)
 {
+    const Walking how{recursive, dereference, folders, stopped, onefilesystem};
     std::vector<Operand> operands;
     operands.reserve(names.size());
     for (const auto &name : names) {
@@ -119,11 +126,31 @@ std::vector<Operand> gatheroperands(const std::vector<std::string> &names, bool 
             break;
 #ifdef _WIN32
         if (haswildcard(name)) {
-            addmatches(operands, name, recursive, dereference, folders, stopped);
+            addmatches(operands, name, how);
             continue;
         }
 #endif
-        add(operands, name, recursive, dereference, folders, stopped);
+        add(operands, name, how);
+    }
+    return operands;
+}
+
+std::vector<Operand> gatheroperands(const NextName &next, bool recursive, bool dereference, Folders &folders,
+                                    const std::function<bool()> &stopped, bool onefilesystem)
+{
+    const Walking how{recursive, dereference, folders, stopped, onefilesystem};
+    std::vector<Operand> operands;
+    while (!stopped()) {
+        std::optional<std::string> name;
+        try {
+            name = next();
+        } catch (const Error &error) {
+            operands.push_back(failing(error.subject(), error));
+            continue;
+        }
+        if (!name)
+            break;
+        add(operands, std::move(*name), how);
     }
     return operands;
 }

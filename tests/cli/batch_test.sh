@@ -282,6 +282,23 @@ jobs-grammar)
     fix -- -j GOOD.PRJ
     contains "-j after -- is a file" "quenlo-fix: -j: cannot open" "$err"
     ;;
+files0-from)
+    # Names read from standard input, many workers, give the lines and
+    # files the same names give on the command line; with -q only the
+    # files of another version are left.
+    makemany one 500
+    mv one/P001.PRJ "one/a b & c.PRJ"
+    cp -r one list
+    mapfile -t names < <(cd one && ls)
+    (cd one && timeout 120 "${runner[@]}" "$program" -j 1 "${names[@]}" >../one.out 2>&1)
+    one_status=$?
+    cd list || exit 2
+    fix -j 8 --files0-from=- < <(printf '%s\0' "${names[@]}")
+    check status "$one_status" "$status"
+    check lines "$(tr -d '\r' <../one.out)" "$out"
+    fix -q --files0-from=- < <(printf '%s\0' "${names[@]}")
+    check "lines with -q" "$(grep -F "$invalid_text" ../one.out | tr -d '\r')" "$out"
+    ;;
 wildcards)
     # Windows programs expand their own wildcards; sorted; a pattern that
     # matches nothing is an error naming it.

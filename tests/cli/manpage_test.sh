@@ -58,13 +58,11 @@ for status in "${page_statuses[@]}"; do
     grep -qw "$status" <<<"$help" || fail "--help does not name exit status $status"
     grep -qw "$status" "$readme" || fail "the zip's readme does not name exit status $status"
 done
-# Every option --help lists is on the page and, but help and version, in
-# the zip's readme (-L with the rule for links).
-while read -r short long; do
-    grep -q "^\*$short\*.*\*$long\*" "$page" || fail "the page does not list $short, $long"
-    case $short in -h | -V) continue ;; esac
-    grep -qF -- "$short, $long" "$readme" || fail "the zip's readme does not list $short, $long"
-done < <(sed -n 's/^  \(-[a-zA-Z]\), \(--[a-z-]*\).*/\1 \2/p' <<<"$help")
+# Each option --help names, in the page and in the zip's readme.
+for option in $(sed -n 's/^ *\(-[[:alnum:]], \)\{0,1\}\(--[[:alnum:]0-9-]*\).*/\2/p' <<<"$help"); do
+    grep -qF -- "*$option*" "$page" || fail "the page does not name $option"
+    grep -qF -- "$option" "$readme" || fail "the zip's readme does not name $option"
+done
 for line in "${page_lines[@]}"; do
     grep -qF "$line" "$readme" || fail "the zip's readme does not name \"$line\""
 done
