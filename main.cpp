@@ -2,6 +2,7 @@
 #include "commandline.h"
 #include "frmquenlo.h"
 #include "fullpath.h"
+#include "librarysearch.h"
 #include "standardstreams.h"
 #include "start.h"
 
@@ -9,6 +10,7 @@
 
 int main(int argc, char *argv[])
 {
+    quenlo::loadsystemlibrariesonly();
     // The toolkit writes its warnings to standard error: a project file must
     // never be the one to receive them.
     const auto missing = quenlo::openstandardstreams();

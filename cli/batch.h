@@ -14,8 +14,12 @@
 
 namespace quenlo::cli {
 
+// What became of a file, as the summary counts it.
+enum class Outcome { Failed, Fixed, AlreadyFixed, OtherVersion, NeedsFixing };
+
 // What one name gave, ready to print.
 struct Report {
+    Outcome outcome = Outcome::Failed;
     std::string outline; // the line for standard output, without its end; empty: none
     std::string errline; // the line for standard error, without its end; empty: none
     bool wrongversion = false;

@@ -1,6 +1,7 @@
 #include "folderwalk.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace quenlo::cli {
 
@@ -73,7 +74,8 @@ struct Level {
 HeldFolder Folders::hold(const Folder &folder)
 {
     std::lock_guard lock(mutex_);
-    return HeldFolder(*this, folder, acquire(folder));
+    const int fd = acquire(folder);
+    return HeldFolder(*this, folder, fd, folder.volume_);
 }
 
 void Folders::letgo(const Folder &folder)
@@ -82,22 +84,32 @@ void Folders::letgo(const Folder &folder)
     release(folder);
 }
 
-void walkfolder(Folders &folders, const std::string &top, const std::function<void(WalkedFile)> &file,
-                const std::function<void(const Error &)> &unreadable, const std::function<bool()> &stopped)
+void walkfolder(Folders &folders, const std::string &top, bool dereference,
+                const std::function<void(WalkedFile)> &file, const std::function<void(const Error &)> &unreadable,
+                const std::function<bool()> &stopped)
 {
-    walkfolder(folders, std::make_shared<const Folder>(nullptr, top, top), file, unreadable, stopped);
+    walkfolder(folders, std::make_shared<const Folder>(nullptr, top, top), dereference, file, unreadable, stopped);
 }
 
-void walkfolder(Folders &folders, std::shared_ptr<const Folder> top, const std::function<void(WalkedFile)> &file,
-                const std::function<void(const Error &)> &unreadable, const std::function<bool()> &stopped)
+void walkfolder(Folders &folders, std::shared_ptr<const Folder> top, bool dereference,
+                const std::function<void(WalkedFile)> &file, const std::function<void(const Error &)> &unreadable,
+                const std::function<bool()> &stopped, bool onefilesystem)
 {
     // Each folder's entries are read, and the folder let go, before the
     // first of them is looked at: only the descriptors of folders whose
     // files are at work stay held.
     std::vector<Level> levels;
+    std::optional<std::uint64_t> topvolume;
     const auto enter = [&](std::shared_ptr<const Folder> folder) {
         try {
-            auto entries = listfolder(folders.hold(*folder));
+            const auto held = folders.hold(*folder);
+            if (onefilesystem) {
+                if (!topvolume)
+                    topvolume = held.volume();
+                else if (held.volume() != *topvolume)
+                    return;
+            }
+            auto entries = listfolder(held);
             sortentries(entries);
             levels.push_back({std::move(folder), std::move(entries)});
         } catch (const Error &error) {
@@ -114,21 +126,25 @@ void walkfolder(Folders &folders, std::shared_ptr<const Folder> top, const std::
             continue;
         }
         auto &entry = level.entries[level.next++];
-        if (entry.kind == FolderEntry::Folder) {
+        // Anyone who may write in a folder walked may plant a link there:
+        // one is followed only when asked, and then under the owner rule
+        // when it is opened. A broken one is a file the fix says it cannot
+        // open.
+        bool folder = entry.kind == FolderEntry::Folder;
+        const bool link = entry.kind == FolderEntry::Link;
+        if (link && !dereference)
+            continue;
+        if (link) {
+            try {
+                folder = isfolderin(folders.hold(*level.folder), entry.name);
+            } catch (const Error &) {
+            }
+        }
+        if (folder) {
             if (stopped())
                 return;
-            enter(std::make_shared<const Folder>(level.folder, std::move(entry.name)));
+            enter(std::make_shared<const Folder>(level.folder, std::move(entry.name), link));
         } else if (isprojectname(entry.name)) {
-            const bool link = entry.kind == FolderEntry::Link;
-            if (link) {
-                // A link to a folder is never followed; a broken one is a file
-                // the fix will say why it cannot open.
-                try {
-                    if (isfolderin(folders.hold(*level.folder), entry.name))
-                        continue;
-                } catch (const Error &) {
-                }
-            }
             file(WalkedFile{level.folder, std::move(entry.name), link});
         }
     }

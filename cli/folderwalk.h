@@ -19,7 +19,7 @@ namespace quenlo::cli {
 struct FolderEntry {
     enum Kind {
         Folder, // a folder of its own (walked)
-        Link,   // a symbolic link or other reparse point (a folder behind it is not walked)
+        Link,   // a symbolic link or other reparse point (followed only with -L)
         Other,  // a file of any kind
     };
     std::string name; // the file system's bytes on POSIX, UTF-8 on Windows
@@ -43,10 +43,12 @@ void addtopath(std::string &folder, std::string_view name);
 // open.
 class Folder : public std::enable_shared_from_this<Folder> {
 public:
-    // A folder met in `parent`'s listing as `name`.
-    Folder(std::shared_ptr<const Folder> parent, std::string name)
+    // A folder met in `parent`'s listing as `name` (`link`: a symbolic
+    // link to it, followed).
+    Folder(std::shared_ptr<const Folder> parent, std::string name, bool link = false)
         : parent_(std::move(parent))
         , name_(std::move(name))
+        , link_(link)
     {
     }
     // A folder named by the user: reached as `name`, shown as `shown`.
@@ -69,6 +71,7 @@ private:
     mutable std::shared_ptr<const Folder> parent_;
     std::string name_;                     // its name in the parent, or the path named
     std::string shown_;                    // a folder named: as printed
+    bool link_ = false;                    // met as a symbolic link, followed
     // The file system's identity of the folder met by the walk, and the
     // descriptor held on it, if any; kept by Folders under its lock.
     mutable std::uint64_t volume_ = 0, file_ = 0;
@@ -122,16 +125,18 @@ private:
 
 class HeldFolder {
 public:
-    HeldFolder(Folders &folders, const Folder &folder, int fd)
+    HeldFolder(Folders &folders, const Folder &folder, int fd, std::uint64_t volume = 0)
         : folders_(&folders)
         , folder_(&folder)
         , fd_(fd)
+        , volume_(volume)
     {
     }
     HeldFolder(HeldFolder &&other) noexcept
         : folders_(std::exchange(other.folders_, nullptr))
         , folder_(other.folder_)
         , fd_(other.fd_)
+        , volume_(other.volume_)
     {
     }
     ~HeldFolder()
@@ -145,18 +150,22 @@ public:
 
     int fd() const { return fd_; } // POSIX: a descriptor (O_PATH) of the folder; Windows: -1
     const Folder &folder() const { return *folder_; }
+    // The file system the folder is on: POSIX st_dev, Windows the volume's
+    // serial number.
+    std::uint64_t volume() const { return volume_; }
 
 private:
     Folders *folders_;
     const Folder *folder_;
     int fd_;
+    std::uint64_t volume_;
 };
 
 // A project file that the walk met: `name` inside `folder`.
 struct WalkedFile {
     std::shared_ptr<const Folder> folder;
     std::string name;
-    bool link = false; // the walk met a symbolic link to a file (followed); else a link found there later is refused
+    bool link = false; // the walk met a symbolic link to a file, followed (-L); else a link found there later is refused
     std::string path() const { return joinpath(folder->path(), name); } // as printed
 };
 
@@ -203,17 +212,22 @@ private:
 
 // Walks the tree under `top`, depth first, each folder's entries in the
 // system's order (sortentries), files and folders together. Calls
-// `file` for every entry named like a project file that is not a folder
-// (symbolic links to files included, links to folders left out), and
-// `unreadable` for every folder that cannot be read, and goes on. Memory
-// grows with the folders met, never with the square of the tree's depth. Symbolic
-// links to folders are never followed, so the walk always ends. Before
-// each folder it asks `stopped`, and ends early once that says so.
-void walkfolder(Folders &folders, const std::string &top, const std::function<void(WalkedFile)> &file,
-                const std::function<void(const Error &)> &unreadable,
+// `file` for every entry named like a project file that is not a folder,
+// and `unreadable` for every folder that cannot be read, and goes on.
+// Memory grows with the folders met, never with the square of the tree's
+// depth. Symbolic links (on Windows junctions too) met in the tree are
+// left out, as find leaves them; with `dereference` (find -L) a link is
+// followed, to a file or into a folder, but only under the owner rule
+// (see checkfollowed in posixopen.h), and never into a folder above it,
+// so the walk always ends. Before each folder it asks `stopped`, and
+// ends early once that says so.
+void walkfolder(Folders &folders, const std::string &top, bool dereference,
+                const std::function<void(WalkedFile)> &file, const std::function<void(const Error &)> &unreadable,
                 const std::function<bool()> &stopped = [] { return false; });
 // The same from a folder already made: one a wildcard matched.
-void walkfolder(Folders &folders, std::shared_ptr<const Folder> top, const std::function<void(WalkedFile)> &file,
-                const std::function<void(const Error &)> &unreadable, const std::function<bool()> &stopped);
+// With `onefilesystem`, never into a folder on another file system.
+void walkfolder(Folders &folders, std::shared_ptr<const Folder> top, bool dereference,
+                const std::function<void(WalkedFile)> &file, const std::function<void(const Error &)> &unreadable,
+                const std::function<bool()> &stopped, bool onefilesystem = false);
 
 } // namespace quenlo::cli

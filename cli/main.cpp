@@ -1,6 +1,8 @@
 // quenlo-fix: the command-line companion of the Quenlo window.
 #include "exitguard.h"
 #include "interrupt.h"
+#include "librarysearch.h"
+#include "namedfiles.h"
 #include "options.h"
 #include "run.h"
 #include "standardstreams.h"
@@ -34,6 +36,7 @@ namespace {
 
 int main(int argc, char **argv)
 {
+    quenlo::loadsystemlibrariesonly();
     std::set_terminate(onterminate);
     // Before anything is opened: a missing standard stream gets the null
     // device, so that no project file can take its place.
@@ -56,6 +59,6 @@ int main(int argc, char **argv)
         return *status;
     // Ctrl-C lets the files under way finish and their lines be printed.
     quenlo::cli::catchinterrupts();
-    return quenlo::cli::run(std::get<quenlo::cli::Options>(parsed), out, err, quenlo::systemfiles(),
+    return quenlo::cli::run(std::get<quenlo::cli::Options>(parsed), out, err, quenlo::cli::namedfiles(),
                             output.terminals);
 }

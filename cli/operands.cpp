@@ -18,19 +18,18 @@ Operand listedoperand(std::shared_ptr<const Folder> folder, std::string name, bo
 
 // A folder walked that holds no project file says so, lest a mistyped
 // tree pass for one whose files are all fixed.
-void addwalked(std::vector<Operand> &operands, std::shared_ptr<const Folder> top, Folders &folders,
-               const std::function<bool()> &stopped)
+void addwalked(std::vector<Operand> &operands, std::shared_ptr<const Folder> top, const Walking &how)
 {
     const auto before = operands.size();
     const auto shown = top->path();
     walkfolder(
-        folders, std::move(top),
+        how.folders, std::move(top), how.dereference,
         [&](WalkedFile file) {
             operands.push_back(listedoperand(std::move(file.folder), std::move(file.name), file.link));
         },
-        [&](const Error &error) { operands.push_back(failingoperand(error.subject(), error)); },
-        stopped);
-    if (operands.size() == before && !stopped()) {
+        [&](const Error &error) { operands.push_back(failingoperand(error.subject(), error)); }, how.stopped,
+        how.onefilesystem);
+    if (operands.size() == before && !how.stopped()) {
         auto none = failingoperand(shown, Error(ENOENT, shown, "no project file (.PRJ) was found under it"));
         none.notice = true;
         operands.push_back(std::move(none));
@@ -39,14 +38,13 @@ void addwalked(std::vector<Operand> &operands, std::shared_ptr<const Folder> top
 
 namespace {
 
-void add(std::vector<Operand> &operands, std::string name, bool recursive, Folders &folders,
-         const std::function<bool()> &stopped)
+void add(std::vector<Operand> &operands, std::string name, const Walking &how)
 {
     name = typedname(name);
     const auto look = lookatname(name);
     if (look.folder) {
-        if (recursive) {
-            addwalked(operands, std::make_shared<const Folder>(nullptr, name, name), folders, stopped);
+        if (how.recursive) {
+            addwalked(operands, std::make_shared<const Folder>(nullptr, name, name), how);
             return;
         }
         // Refused before anything is opened, saying how to walk it.
@@ -59,17 +57,38 @@ void add(std::vector<Operand> &operands, std::string name, bool recursive, Folde
 
 } // namespace
 
-std::vector<Operand> gatheroperands(const std::vector<std::string> &names, bool recursive, Folders &folders,
-                                    const std::function<bool()> &stopped)
+std::vector<Operand> gatheroperands(const std::vector<std::string> &names, bool recursive, bool dereference,
+                                    Folders &folders, const std::function<bool()> &stopped, bool onefilesystem)
 {
+    const Walking how{recursive, dereference, folders, stopped, onefilesystem};
     std::vector<Operand> operands;
     operands.reserve(names.size());
     for (const auto &name : names) {
         if (stopped())
             break;
-        if (addmatches(operands, name, recursive, folders, stopped))
+        if (addmatches(operands, name, how))
             continue;
-        add(operands, name, recursive, folders, stopped);
+        add(operands, name, how);
+    }
+    return operands;
+}
+
+std::vector<Operand> gatheroperands(const NextName &next, bool recursive, bool dereference, Folders &folders,
+                                    const std::function<bool()> &stopped, bool onefilesystem)
+{
+    const Walking how{recursive, dereference, folders, stopped, onefilesystem};
+    std::vector<Operand> operands;
+    while (!stopped()) {
+        std::optional<std::string> name;
+        try {
+            name = next();
+        } catch (const Error &error) {
+            operands.push_back(failingoperand(error.subject(), error));
+            continue;
+        }
+        if (!name)
+            break;
+        add(operands, std::move(*name), how);
     }
     return operands;
 }

@@ -41,9 +41,18 @@ struct Operand {
 // The names to work on, from the file arguments in their order: on Windows a
 // name with a wildcard in its last component becomes the names it matches;
 // with `recursive`, a folder becomes the project files of its tree, met
-// through `folders`, or a notice when there are none. Once `stopped` says
-// so, no more folders are read.
-std::vector<Operand> gatheroperands(const std::vector<std::string> &names, bool recursive, Folders &folders,
-                                    const std::function<bool()> &stopped = [] { return false; });
+// through `folders` (links in it followed with `dereference`; with
+// `onefilesystem`, never into another file system), or a notice when there
+// are none. Once `stopped` says so, no more folders are read.
+std::vector<Operand> gatheroperands(const std::vector<std::string> &names, bool recursive, bool dereference,
+                                    Folders &folders, const std::function<bool()> &stopped = [] { return false; },
+                                    bool onefilesystem = false);
+
+// The same from names read one at a time (nothing: no more), taken as they
+// stand (no wildcards); a name that `next` throws quenlo::Error for becomes
+// a failing operand, and the names after it are still read.
+using NextName = std::function<std::optional<std::string>()>;
+std::vector<Operand> gatheroperands(const NextName &next, bool recursive, bool dereference, Folders &folders,
+                                    const std::function<bool()> &stopped, bool onefilesystem);
 
 } // namespace quenlo::cli

@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include "optiontable.h"
 #include "quotename.h"
 #include "systemcommandline.h"
 #include "writefailure.h"
@@ -49,7 +50,13 @@ public:
             else
                 shortoptions(arg, args);
         }
-        if (result_.error.empty() && result_.request == Request::Run && result_.options.files.empty())
+        if (!result_.error.empty() || result_.request != Request::Run)
+            return result_;
+        const auto &options = result_.options;
+        if (options.files0from && !options.files.empty())
+            result_.error = "extra operand " + quoted(options.files.front())
+                            + "\nfile operands cannot be combined with --files0-from";
+        else if (!options.files0from && options.files.empty())
             result_.error = "missing file operand";
         return result_;
     }
@@ -72,39 +79,59 @@ private:
             result_.request = request;
     }
 
-    static std::optional<char> letterof(std::string_view name)
+    static const OptionRow *rowof(std::string_view name)
     {
-        if (name == "dry-run")
-            return 'n';
-        if (name == "recursive")
-            return 'r';
-        if (name == "jobs")
-            return 'j';
-        if (name == "help")
-            return 'h';
-        if (name == "version")
-            return 'V';
-        return std::nullopt;
+        for (const auto &row : kOptionTable)
+            if (row.name == name)
+                return &row;
+        return nullptr;
     }
 
-    bool apply(char letter)
+    static const OptionRow *rowof(char letter)
     {
-        switch (letter) {
+        for (const auto &row : kOptionTable)
+            if (row.letter != 0 && row.letter == letter)
+                return &row;
+        return nullptr;
+    }
+
+    // An option that takes no value.
+    void apply(const OptionRow &row)
+    {
+        switch (row.letter) {
         case 'n':
             result_.options.dryrun = true;
-            return true;
+            break;
+        case 'q':
+            result_.options.quiet = true;
+            break;
         case 'r':
             result_.options.recursive = true;
-            return true;
+            break;
+        case 'x':
+            result_.options.onefilesystem = true;
+            break;
+        case 'L':
+            result_.options.dereference = true;
+            break;
         case 'h':
             request(Request::Help);
-            return true;
+            break;
         case 'V':
             request(Request::Version);
-            return true;
+            break;
         default:
-            return false;
+            break;
         }
+    }
+
+    // An option's value; the last one given counts.
+    void value(const OptionRow &row, std::string_view value)
+    {
+        if (row.value == OptionValue::Jobs)
+            jobs(value);
+        else
+            result_.options.files0from = std::string(value);
     }
 
     // The number of jobs, as given: decimal digits only, 1 to kMostJobs.
@@ -133,38 +160,40 @@ private:
     {
         const auto equals = arg.find('=');
         const auto name = arg.substr(2, equals == std::string_view::npos ? std::string_view::npos : equals - 2);
-        const auto letter = letterof(name);
-        if (!letter) {
+        const auto *row = rowof(name);
+        if (!row) {
             result_.error = "unrecognized option " + quoted(arg);
-        } else if (*letter == 'j') {
-            const auto value = equals != std::string_view::npos ? std::optional(arg.substr(equals + 1)) : nextvalue(args);
-            if (value)
-                jobs(*value);
+        } else if (row->value != OptionValue::None) {
+            const auto given = equals != std::string_view::npos ? std::optional(arg.substr(equals + 1)) : nextvalue(args);
+            if (given)
+                value(*row, *given);
             else
                 result_.error = "option " + quoted(arg) + " requires an argument";
         } else if (equals != std::string_view::npos) {
             result_.error = "option " + quoted(arg.substr(0, equals)) + " doesn't allow an argument";
         } else {
-            apply(*letter);
+            apply(*row);
         }
     }
 
     void shortoptions(std::string_view arg, const std::vector<std::string> &args)
     {
         for (std::size_t i = 1; i < arg.size(); ++i) {
-            if (arg[i] == 'j') {
-                // The rest of the group is the value, or else the next argument.
-                const auto value = i + 1 < arg.size() ? std::optional(arg.substr(i + 1)) : nextvalue(args);
-                if (value)
-                    jobs(*value);
-                else
-                    result_.error = "option requires an argument -- 'j'";
-                return;
-            }
-            if (!apply(arg[i])) {
+            const auto *row = rowof(arg[i]);
+            if (!row) {
                 result_.error = "invalid option -- " + quoted(arg.substr(i, 1));
                 return;
             }
+            if (row->value != OptionValue::None) {
+                // The rest of the group is the value, or else the next argument.
+                const auto given = i + 1 < arg.size() ? std::optional(arg.substr(i + 1)) : nextvalue(args);
+                if (given)
+                    value(*row, *given);
+                else
+                    result_.error = "option requires an argument -- " + quoted(arg.substr(i, 1));
+                return;
+            }
+            apply(*row);
         }
     }
 

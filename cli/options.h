@@ -1,6 +1,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -20,6 +21,12 @@ struct Options {
     std::vector<std::string> files;
     bool recursive = false; // folders among the files are walked
     unsigned jobs = 0;      // files fixed at once; 0: unless told (kDefaultJobs or kSharedFlushJobs)
+    bool dereference = false; // symbolic links met in the walk are followed (under the owner rule)
+    bool quiet = false;     // no line for a file fixed or already fixed
+    bool onefilesystem = false; // the walk stays on the file system of the folder named
+    // Where the names come from instead of `files`, each ended by a NUL
+    // ("-": standard input); empty: from the command line.
+    std::optional<std::string> files0from = std::nullopt;
 };
 
 // Exit statuses of quenlo-fix.
@@ -30,10 +37,12 @@ enum Status : int {
 };
 
 // Parses the command line (the arguments after the program's name) the way
-// GNU getopt_long does, but strictly: short options may be grouped (-nV),
-// options may come before or after the files, only -j/--jobs takes a value
-// (-j 4, -j4, -nj4, --jobs 4, --jobs=4; a decimal number from 1 to
-// kMostJobs), long options are never abbreviated, "--" ends the options, and
+// GNU getopt_long does, but strictly (the options are those of
+// kOptionTable): short options may be grouped (-nV), options may come
+// before or after the files, -j/--jobs takes a value (-j 4, -j4, -nj4,
+// --jobs 4, --jobs=4; a decimal number from 1 to kMostJobs) and so does
+// --files0-from (which no file may come with), long options are never
+// abbreviated, "--" ends the options, and
 // "-", "" and anything not starting with "-" (a "/" too, on every platform)
 // is a file; on Windows "/?" and "-?" ask for help as well, and a name
 // holding '"' (which no Windows name can) makes the command line wrong.

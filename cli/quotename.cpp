@@ -43,13 +43,32 @@ std::size_t sequencelength(std::string_view text)
     return length;
 }
 
+// A character that moves or breaks the line it is printed on: the
+// controls, and the Unicode line and paragraph separators and
+// bidirectional controls, which turn a name into another line or show its
+// text in another order.
 bool iscontrol(std::string_view sequence)
 {
-    const auto lead = static_cast<unsigned char>(sequence[0]);
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(sequence[i]); };
     if (sequence.size() == 1)
-        return lead < 0x20 || lead == 0x7F;
+        return byte(0) < 0x20 || byte(0) == 0x7F;
     // U+0080 to U+009F, the C1 controls: 0xC2 0x80 to 0xC2 0x9F.
-    return sequence.size() == 2 && lead == 0xC2 && static_cast<unsigned char>(sequence[1]) <= 0x9F;
+    if (sequence.size() == 2)
+        return byte(0) == 0xC2 && byte(1) <= 0x9F;
+    if (sequence.size() != 3 || byte(0) != 0xE2)
+        return false;
+    // U+200E, U+200F, U+2028 to U+202E: 0xE2 0x80 ...; U+2066 to U+2069: 0xE2 0x81 ...
+    if (byte(1) == 0x80)
+        return byte(2) == 0x8E || byte(2) == 0x8F || (byte(2) >= 0xA8 && byte(2) <= 0xAE);
+    return byte(1) == 0x81 && byte(2) >= 0xA6 && byte(2) <= 0xA9;
+}
+
+// A name that a reader or a script would split where it should not: one
+// holding the ": " that ends a name in quenlo-fix's lines, or a space at
+// either end, which is lost to the eye.
+bool misleads(std::string_view name)
+{
+    return name.find(": ") != std::string_view::npos || (!name.empty() && (name.front() == ' ' || name.back() == ' '));
 }
 
 // Calls `plain(sequence)` for each printable character of `name` and
@@ -92,6 +111,8 @@ void appendescape(std::string &out, unsigned char byte)
 
 bool needsquoting(std::string_view name)
 {
+    if (misleads(name))
+        return true;
     bool found = false;
     scan(name, [](std::string_view) {}, [&](unsigned char) { found = true; });
     return found;

@@ -8,8 +8,10 @@
 #include "fixprojectfile.h"
 #include "flushgroups.h"
 #include "interrupt.h"
+#include "namelist.h"
 #include "operands.h"
 #include "quotename.h"
+#include "summary.h"
 #include "writefailure.h"
 
 #include <algorithm>
@@ -26,6 +28,14 @@ namespace {
 constexpr std::string_view kNeedsFixing = "Project file needs fixing.";
 constexpr std::string_view kAlreadyFixed = "Project file already fixed.";
 
+// Whether a file's line is printed with --quiet: a file of another version
+// (what the real run leaves for the user to look at), or in a dry run a file
+// that needs fixing (what the real run would change).
+bool listedwhenquiet(Outcome outcome, bool dryrun)
+{
+    return outcome == (dryrun ? Outcome::NeedsFixing : Outcome::OtherVersion);
+}
+
 // A dry run's note that the real run could not open the file for the fix.
 std::optional<Error> realrunfailure(const std::string &path, const CheckResult &check)
 {
@@ -38,8 +48,10 @@ std::optional<Error> realrunfailure(const std::string &path, const CheckResult &
 // a run that closed the file cleanly, so a failure is never preceded by a
 // success line; with `shareflush`, a file rewritten where one flush may
 // serve many comes with its line, left to its group's flush.
-Report fixone(const std::string &path, ProjectHeader &prjheader, bool dryrun, bool shareflush, FileService &files)
+Report fixone(const std::string &path, ProjectHeader &prjheader, const Options &options, bool shareflush,
+              FileService &files)
 {
+    const bool dryrun = options.dryrun;
     Report report;
     try {
         std::string line;
@@ -65,10 +77,16 @@ Report fixone(const std::string &path, ProjectHeader &prjheader, bool dryrun, bo
         if (done)
             line = kAlreadyFixed;
         report.wrongversion = outcome == FixOutcome::InvalidVersion && !done;
-        report.outline = quotename(path) + ": " + line;
+        report.outcome = done                ? Outcome::AlreadyFixed
+                         : report.wrongversion ? Outcome::OtherVersion
+                         : dryrun            ? Outcome::NeedsFixing
+                                             : Outcome::Fixed;
+        if (!options.quiet || listedwhenquiet(report.outcome, dryrun))
+            report.outline = quotename(path) + ": " + line;
         if (wouldfail) {
             // The dry run predicts the real run, exit status included.
             report.failed = true;
+            report.outcome = Outcome::Failed;
             report.errline = "quenlo-fix: " + errorline(*wouldfail);
         }
     } catch (const Error &error) {
@@ -82,8 +100,9 @@ Report fixone(const std::string &path, ProjectHeader &prjheader, bool dryrun, bo
 // flushes (see docs/benchmarks.md).
 unsigned defaultjobs(const Options &options)
 {
-    return !options.dryrun && !options.files.empty() && sharedflushlikely(options.files.front()) ? kSharedFlushJobs
-                                                                                                 : kDefaultJobs;
+    // Names from a list are most often under the working folder.
+    const std::string first = options.files0from ? "." : options.files.empty() ? "" : options.files.front();
+    return !options.dryrun && !first.empty() && sharedflushlikely(first) ? kSharedFlushJobs : kDefaultJobs;
 }
 
 std::string cannotwrite(const std::ostream &out)
@@ -138,7 +157,21 @@ int runfiles(const Options &options, std::ostream &out, std::ostream &err, FileS
     const std::size_t rest = room - jobs * kPerWorker;
     const std::size_t held = options.dryrun || jobs < 2 ? 0 : std::min(2 * kGroupFiles, (rest - kLeastFolders) / 2);
     Folders folders(rest - held);
-    const auto operands = gatheroperands(options.files, options.recursive, folders, interrupted);
+    std::vector<Operand> operands;
+    if (options.files0from) {
+        std::optional<NameList> list;
+        try {
+            list.emplace(openbytes(*options.files0from), *options.files0from);
+        } catch (const Error &error) {
+            err << "quenlo-fix: " << errorline(error) << std::endl;
+            return kFailed;
+        }
+        operands = gatheroperands([&] { return list->next(); }, options.recursive, options.dereference, folders,
+                                  interrupted, options.onefilesystem);
+    } else {
+        operands = gatheroperands(options.files, options.recursive, options.dereference, folders, interrupted,
+                                  options.onefilesystem);
+    }
 
     // Once standard output fails, no line can tell of a file fixed: no new
     // file is started, as after Ctrl-C.
@@ -149,8 +182,10 @@ int runfiles(const Options &options, std::ostream &out, std::ostream &err, FileS
     settings.folders = &folders;
     settings.files = &files;
     settings.heldfiles = held;
+    Summary summary;
     BatchOutput output;
     output.print = [&](const Report &report) {
+        summary.count(report.outcome);
         if (!report.outline.empty())
             out << report.outline << '\n';
         // Both streams may go to one file (>log 2>&1): what standard output
@@ -178,7 +213,7 @@ int runfiles(const Options &options, std::ostream &out, std::ostream &err, FileS
     const auto totals = runbatch(
         operands, settings,
         [&](const std::string &path, FileService &where, ProjectHeader &prjheader) {
-            return fixone(path, prjheader, options.dryrun, held > 0, where);
+            return fixone(path, prjheader, options, held > 0, where);
         },
         output);
 
@@ -196,6 +231,10 @@ int runfiles(const Options &options, std::ostream &out, std::ostream &err, FileS
         err << "quenlo-fix: interrupted: " << howfar(totals.done, count) << std::endl;
         return interruptstatus();
     }
+    // Where the progress line was, once the run met more than one file;
+    // a run cut short has told how far it came instead.
+    if (terminals.err && out && summary.files() > 1)
+        err << summary.text() << std::endl;
     return failed ? kFailed : totals.wrongversion ? kWrongVersion : kAllFixed;
 }
 

@@ -35,8 +35,9 @@ again, into this folder or another, replaces this installation: there is
 only ever one.
 
 If "Add to the PATH" was chosen when installing, quenlo-fix.exe runs by its
-name in any command prompt opened since; otherwise type its full path, as
-in "C:\Program Files\Quenlo\quenlo-fix.exe" *.PRJ.]])
+name in any command prompt opened since: every user's, when installed under
+Program Files, otherwise only the installing user's. Else type its full
+path, as in "C:\Program Files\Quenlo\quenlo-fix.exe" *.PRJ.]])
 set(QUENLO_README_OTHER "")
 string(CONFIGURE "${readme}" text @ONLY)
 file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/installed/README.txt CONTENT "${text}" @ONLY NEWLINE_STYLE CRLF)

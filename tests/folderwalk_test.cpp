@@ -37,7 +37,7 @@ struct Walked {
     std::vector<std::string> errors; // the same for folders that could not be read
 };
 
-Walked walk(const TempDir &dir)
+Walked walk(const TempDir &dir, bool dereference = false)
 {
     const auto root = toutf8(dir.path());
     const auto relative = [&](const std::string &path) {
@@ -50,7 +50,7 @@ Walked walk(const TempDir &dir)
     Walked walked;
     quenlo::cli::Folders folders(16);
     walkfolder(
-        folders, root, [&](quenlo::cli::WalkedFile file) { walked.files.push_back(relative(file.path())); },
+        folders, root, dereference, [&](quenlo::cli::WalkedFile file) { walked.files.push_back(relative(file.path())); },
         [&](const quenlo::Error &error) { walked.errors.push_back(relative(error.subject()) + ": " + error.reason()); });
     return walked;
 }
@@ -95,7 +95,7 @@ TEST(FolderWalk, shouldReportAFolderThatCannotBeReadAndGoOn)
     std::vector<std::string> files, errors;
     quenlo::cli::Folders folders(16);
     walkfolder(
-        folders, toutf8(dir.path() / "missing"), [&](quenlo::cli::WalkedFile file) { files.push_back(file.path()); },
+        folders, toutf8(dir.path() / "missing"), false, [&](quenlo::cli::WalkedFile file) { files.push_back(file.path()); },
         [&](const quenlo::Error &error) { errors.push_back(error.what()); });
     ASSERT_EQ(errors.size(), 1U);
     EXPECT_NE(errors[0].find("missing: cannot read the " + std::string(quenlo::cli::kFolderWord) + ": "), std::string::npos) << errors[0];
@@ -103,7 +103,7 @@ TEST(FolderWalk, shouldReportAFolderThatCannotBeReadAndGoOn)
 }
 
 #ifndef _WIN32
-TEST(FolderWalk, shouldNotFollowLinksToFoldersButHandOnOddFilesNamedLikeProjects)
+TEST(FolderWalk, shouldFollowLinksWhenAskedButNeverUpAndHandOnOddFiles)
 {
     TempDir dir;
     touch(dir.path() / "a.PRJ");
@@ -111,7 +111,7 @@ TEST(FolderWalk, shouldNotFollowLinksToFoldersButHandOnOddFilesNamedLikeProjects
     touch(dir.path() / "sub" / "s.PRJ");
     fs::create_directory_symlink(".", dir.path() / "loop");             // a loop: never followed
     fs::create_directory_symlink("sub", dir.path() / "linked.PRJ");    // a folder behind a project name
-    fs::create_symlink("a.PRJ", dir.path() / "alias.PRJ");             // a file behind a link: a name
+    fs::create_symlink("a.PRJ", dir.path() / "alias.PRJ");             // a file behind a link: a name with -L
     fs::create_symlink("nowhere", dir.path() / "dangling.PRJ");        // the fix says why it fails
     fs::create_symlink("self.PRJ", dir.path() / "self.PRJ");           // a link loop, the same
     ASSERT_EQ(::mkfifo((dir.path() / "fifo.PRJ").c_str(), 0644), 0);  // the fix refuses it
@@ -124,11 +124,13 @@ TEST(FolderWalk, shouldNotFollowLinksToFoldersButHandOnOddFilesNamedLikeProjects
     ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
     ::close(sock);
 
-    const std::vector<std::string> expected = {"a.PRJ",    "alias.PRJ",  "dangling.PRJ", "fifo.PRJ",
+    const std::vector<std::string> expected = {"a.PRJ",    "alias.PRJ",  "dangling.PRJ", "fifo.PRJ", "linked.PRJ/s.PRJ",
                                                "self.PRJ", "socket.PRJ", "sub/s.PRJ"};
-    const auto walked = walk(dir);
-    EXPECT_EQ(walked.files, expected);
-    EXPECT_TRUE(walked.errors.empty());
+    const auto followed = walk(dir, true);
+    EXPECT_EQ(followed.files, expected);
+    const std::vector<std::string> loop = {
+        "loop: cannot read the directory: symbolic link not followed: it leads back to a directory above it"};
+    EXPECT_EQ(followed.errors, loop);
 }
 #endif
 
@@ -208,7 +210,7 @@ TEST(Folders, shouldOpenAgainOnlyTheFoldersTheWalkMet)
     quenlo::cli::Folders folders(2);
     std::vector<quenlo::cli::WalkedFile> files;
     walkfolder(
-        folders, toutf8(dir.path()), [&](quenlo::cli::WalkedFile file) { files.push_back(std::move(file)); },
+        folders, toutf8(dir.path()), false, [&](quenlo::cli::WalkedFile file) { files.push_back(std::move(file)); },
         [](const quenlo::Error &error) { FAIL() << error.what(); });
     ASSERT_EQ(files.size(), 5U);
     fs::rename(dir.path() / "a" / "b", dir.path() / "moved");

@@ -64,7 +64,16 @@ INSTANTIATE_TEST_SUITE_P(
         QuoteCase{"encodedSurrogate", "\xed\xa0\x80", "''$'\\355\\240\\200'"},
         QuoteCase{"overlongSlash", "\xc0\xaf", "''$'\\300\\257'"},
         QuoteCase{"beyondLastCodePoint", "\xf4\x90\x80\x80", "''$'\\364\\220\\200\\200'"},
-        QuoteCase{"strayContinuationBeforeValidCharacter", "\x80\xc3\xa9", "''$'\\200''\xc3\xa9'"}),
+        QuoteCase{"strayContinuationBeforeValidCharacter", "\x80\xc3\xa9", "''$'\\200''\xc3\xa9'"},
+        // Beyond coreutils: what breaks, reorders or fakes a line of ours.
+        QuoteCase{"lineSeparator", "a\xe2\x80\xa8" "b", "'a'$'\\342\\200\\250''b'"},
+        QuoteCase{"paragraphSeparator", "\xe2\x80\xa9", "''$'\\342\\200\\251'"},
+        QuoteCase{"rightToLeftOverride", "a\xe2\x80\xaeJRP.exe", "'a'$'\\342\\200\\256''JRP.exe'"},
+        QuoteCase{"isolateAndMark", "\xe2\x81\xa6\xe2\x80\x8f", "''$'\\342\\201\\246\\342\\200\\217'"},
+        QuoteCase{"notABidiControl", "\xe2\x80\xaf\xe2\x81\xaa", "\xe2\x80\xaf\xe2\x81\xaa"},
+        QuoteCase{"fakeOutcome", "pay.PRJ: Project file already fixed. x.PRJ", "'pay.PRJ: Project file already fixed. x.PRJ'"},
+        QuoteCase{"colonWithoutSpace", "C:a.PRJ", "C:a.PRJ"},
+        QuoteCase{"spaceAtEitherEnd", " a.PRJ ", "' a.PRJ '"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

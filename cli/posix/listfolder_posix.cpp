@@ -6,6 +6,7 @@
 #include "folderwalk.h"
 
 #include "posixat.h"
+#include "quotename.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -97,11 +98,16 @@ int Folders::acquire(const Folder &folder)
 // With the lock held: opens `folder`, whose parent is open, and holds it.
 void Folders::openinside(const Folder &folder)
 {
-    const int fd = folder.parent_ ? openfolder(folder.parent_->fd_, folder.name_.c_str(), O_NOFOLLOW)
-                                  : openfolder(AT_FDCWD, folder.name_.c_str(), 0);
+    // A link is followed only to the folder named on the command line, or
+    // met in the walk with -L; the first time under the owner rule, later
+    // only to the very folder it led to then.
+    const posix::At at{folder.parent_ ? folder.parent_->fd_ : AT_FDCWD, folder.name_, !folder.parent_ || folder.link_};
+    const bool checklink = at.follow && !folder.known_;
+    const auto before = checklink ? posix::lookatlast(at) : std::nullopt;
+    const int fd = openfolder(at.folder, at.name.c_str(), at.follow ? 0 : O_NOFOLLOW);
     // Its path is built only to be shown.
     const auto refuse = [&](int number, const std::string &why) { throw Error(number, folder.path(), why); };
-    const auto replaced = [&] { return "the directory " + folder.path() + " was replaced during the run"; };
+    const auto replaced = [&] { return "the directory " + quotename(folder.path()) + " was replaced during the run"; };
     if (fd < 0) {
         const int number = errno;
         refuse(number, number == ELOOP || number == ENOTDIR ? replaced() : std::strerror(number));
@@ -116,6 +122,20 @@ void Folders::openinside(const Folder &folder)
     if (folder.known_ && (folder.volume_ != volume || folder.file_ != file)) {
         ::close(fd);
         refuse(ESTALE, replaced());
+    }
+    if (checklink) {
+        try {
+            posix::checkfollowed(at, before, status, folder.path(), "");
+        } catch (...) {
+            ::close(fd);
+            throw;
+        }
+        for (const Folder *above = folder.parent_.get(); folder.link_ && above; above = above->parent_.get()) {
+            if (above->known_ && above->volume_ == volume && above->file_ == file) {
+                ::close(fd);
+                refuse(ELOOP, "symbolic link not followed: it leads back to a directory above it");
+            }
+        }
     }
     folder.volume_ = volume;
     folder.file_ = file;
@@ -206,12 +226,12 @@ bool isfolderin(const HeldFolder &folder, const std::string &name)
 
 std::unique_ptr<File> FilesInFolder::open(const std::string &shown)
 {
-    return posix::openforupdate({folder_.fd(), name_, link_}, shown);
+    return posix::openforupdate({folder_.fd(), name_, link_, true}, shown);
 }
 
 std::unique_ptr<File> FilesInFolder::openforreading(const std::string &shown)
 {
-    return posix::openforreading({folder_.fd(), name_, link_}, shown);
+    return posix::openforreading({folder_.fd(), name_, link_, true}, shown);
 }
 
 std::unique_ptr<File> FilesInFolder::openforlook(const std::string &shown)

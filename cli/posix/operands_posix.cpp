@@ -7,7 +7,7 @@ std::string typedname(const std::string &typed)
     return typed;
 }
 
-bool addmatches(std::vector<Operand> &, const std::string &, bool, Folders &, const std::function<bool()> &)
+bool addmatches(std::vector<Operand> &, const std::string &, const Walking &)
 {
     return false;
 }

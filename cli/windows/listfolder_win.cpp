@@ -9,6 +9,8 @@
 // Explorer leaves them out; entries are shown in the order dir shows them.
 #include "folderwalk.h"
 #include "folderwalk_win.h"
+#include "linkowner.h"
+#include "quotename.h"
 #include "utf16.h"
 #include "widepath.h"
 #include "winfailure.h"
@@ -107,8 +109,12 @@ int Folders::acquire(const Folder &folder)
         refuse(static_cast<DWORD>(error.number()), error.reason());
     }
     // One met in a listing is opened as it is, never through a link that
-    // took its place; one named by the user is followed.
-    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (folder.parent() ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+    // took its place; one named by the user, or met as a link with -L, is
+    // followed.
+    const bool follow = !folder.parent() || folder.link_;
+    if (follow && !folder.known_)
+        refuseunlessfollowable(exact, shown(folder), "");
+    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (follow ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
     const HANDLE handle = ::CreateFileW(exact.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                         nullptr, OPEN_EXISTING, flags, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
@@ -130,7 +136,13 @@ int Folders::acquire(const Folder &folder)
         ::CloseHandle(handle);
         if (!folderstill && !folder.known_ && !folder.parent())
             refuse(ERROR_DIRECTORY, win::systemmessage(ERROR_DIRECTORY));
-        refuse(ERROR_FILE_INVALID, "the folder " + shown(folder) + " was replaced during the run");
+        refuse(ERROR_FILE_INVALID, "the folder " + quotename(shown(folder)) + " was replaced during the run");
+    }
+    for (const Folder *above = folder.parent(); folder.link_ && !folder.known_ && above; above = above->parent()) {
+        if (above->known_ && above->volume_ == volume && above->file_ == file) {
+            ::CloseHandle(handle);
+            refuse(ERROR_CANT_RESOLVE_FILENAME, "link not followed: it leads back to a folder above it");
+        }
     }
     folder.volume_ = volume;
     folder.file_ = file;
@@ -234,12 +246,18 @@ std::wstring exactfile(const HeldFolder &folder, const std::string &name, const 
 
 std::unique_ptr<File> FilesInFolder::open(const std::string &shown)
 {
-    return win::openforupdate(exactfile(folder_, name_, shown), shown);
+    const auto exact = exactfile(folder_, name_, shown);
+    if (link_)
+        refuseunlessfollowable(exact, shown, "cannot open: ");
+    return win::openforupdate(exact, shown);
 }
 
 std::unique_ptr<File> FilesInFolder::openforreading(const std::string &shown)
 {
-    return win::openforreading(exactfile(folder_, name_, shown), shown);
+    const auto exact = exactfile(folder_, name_, shown);
+    if (link_)
+        refuseunlessfollowable(exact, shown, "cannot open: ");
+    return win::openforreading(exact, shown);
 }
 
 std::unique_ptr<File> FilesInFolder::openforlook(const std::string &shown)

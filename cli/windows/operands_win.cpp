@@ -12,11 +12,12 @@ std::string typedname(const std::string &typed)
     return asworkedon(typed);
 }
 
-bool addmatches(std::vector<Operand> &operands, const std::string &pattern, bool recursive, Folders &folders,
-                const std::function<bool()> &stopped)
+bool addmatches(std::vector<Operand> &operands, const std::string &pattern, const Walking &how)
 {
     if (!haswildcard(pattern))
         return false;
+    const bool recursive = how.recursive;
+    auto &folders = how.folders;
     Matches matches;
     try {
         matches = expandwildcard(folders, pattern);
@@ -35,7 +36,7 @@ bool addmatches(std::vector<Operand> &operands, const std::string &pattern, bool
             }
         }
         if (recursive && walked) {
-            if (stopped())
+            if (how.stopped())
                 return true;
             std::string exact;
             try {
@@ -44,8 +45,7 @@ bool addmatches(std::vector<Operand> &operands, const std::string &pattern, bool
                 operands.push_back(failingoperand(path, Error(error.number(), path, error.reason())));
                 continue;
             }
-            addwalked(operands, std::make_shared<const Folder>(nullptr, std::move(exact), std::move(path)), folders,
-                      stopped);
+            addwalked(operands, std::make_shared<const Folder>(nullptr, std::move(exact), std::move(path)), how);
             continue;
         }
         operands.push_back(listedoperand(folder, entry.name, entry.kind == FolderEntry::Link));

@@ -140,7 +140,8 @@ unreadable-folder)
     ;;
 odd-entries)
     # A symbolic-link loop, a FIFO and a socket named x.PRJ, in a tree and
-    # on the command line: a clear line each, nothing hangs, the rest fixed.
+    # on the command line: a clear line each, nothing hangs, the rest fixed;
+    # links followed (-L), but never up the tree.
     $windows && skip "no FIFOs, sockets or Unix links under Wine"
     mkdir -p tree/sub
     project tree/sub/good.PRJ good
@@ -149,12 +150,13 @@ odd-entries)
     mkfifo tree/fifo.PRJ
     perl -MIO::Socket::UNIX -e 'IO::Socket::UNIX->new(Type => SOCK_STREAM(), Local => "tree/x.PRJ", Listen => 1) or die' ||
         fail "cannot make a socket"
-    fix -r tree
+    fix -r -L tree
     check status 2 "$status"
     check stdout "tree/sub/good.PRJ: $fixed_text" "$out"
-    check stderr "$(printf '%s\n%s\n%s' \
+    check stderr "$(printf '%s\n%s\n%s\n%s' \
         "quenlo-fix: tree/fifo.PRJ: cannot open: not a regular file (a FIFO)" \
         "quenlo-fix: tree/loop.PRJ: cannot open: Too many levels of symbolic links" \
+        "quenlo-fix: tree/sub/up: cannot read the directory: symbolic link not followed: it leads back to a directory above it" \
         "quenlo-fix: tree/x.PRJ: cannot open: not a regular file (a socket)")" "$err"
     fix tree/x.PRJ tree/fifo.PRJ tree/sub/up
     check "status of names" 2 "$status"
@@ -279,6 +281,23 @@ jobs-grammar)
     check "file after the refusals" "/8203 MIRD good" "$(head -c 15 GOOD.PRJ)"
     fix -- -j GOOD.PRJ
     contains "-j after -- is a file" "quenlo-fix: -j: cannot open" "$err"
+    ;;
+files0-from)
+    # Names read from standard input, many workers, give the lines and
+    # files the same names give on the command line; with -q only the
+    # files of another version are left.
+    makemany one 500
+    mv one/P001.PRJ "one/a b & c.PRJ"
+    cp -r one list
+    mapfile -t names < <(cd one && ls)
+    (cd one && timeout 120 "${runner[@]}" "$program" -j 1 "${names[@]}" >../one.out 2>&1)
+    one_status=$?
+    cd list || exit 2
+    fix -j 8 --files0-from=- < <(printf '%s\0' "${names[@]}")
+    check status "$one_status" "$status"
+    check lines "$(tr -d '\r' <../one.out)" "$out"
+    fix -q --files0-from=- < <(printf '%s\0' "${names[@]}")
+    check "lines with -q" "$(grep -F "$invalid_text" ../one.out | tr -d '\r')" "$out"
     ;;
 wildcards)
     # Windows programs expand their own wildcards; sorted; a pattern that

@@ -92,8 +92,18 @@ grammar)
     row "--version=1" 2 "" "$(usage "option '--version' doesn't allow an argument")" "" -- --version=1
     row "--help=x" 2 "" "$(usage "option '--help' doesn't allow an argument")" "" -- --help=x
     row "-n=1" 2 "" "$(usage "invalid option -- '='")" "" -- -n=1 GOOD.PRJ
-    row "unknown letter in a cluster" 2 "" "$(usage "invalid option -- 'x'")" "" -- -nx GOOD.PRJ
+    row "unknown letter in a cluster" 2 "" "$(usage "invalid option -- 'z'")" "" -- -nz GOOD.PRJ
     row "no abbreviation" 2 "" "$(usage "unrecognized option '--dry'")" "" -- --dry GOOD.PRJ
+    row "-q keeps only another version" 1 "OLD.PRJ$invalid" "" GOOD.PRJ -- -q GOOD.PRJ DONE.PRJ OLD.PRJ
+    row "-nq keeps only what needs fixing" 1 "GOOD.PRJ: Project file needs fixing." "" "" -- -nq GOOD.PRJ DONE.PRJ OLD.PRJ
+    row "--quiet=1" 2 "" "$(usage "option '--quiet' doesn't allow an argument")" "" -- --quiet=1 GOOD.PRJ
+    printf 'GOOD.PRJ\0-V.PRJ\0DONE.PRJ' >"$work/list0"
+    row "--files0-from" 0 "GOOD.PRJ$fixed"$'\n'"-V.PRJ$fixed"$'\n'"DONE.PRJ$done_" "" "GOOD.PRJ -V.PRJ" \
+        -- --files0-from "$work/list0"
+    row "--files0-from and a file" 2 "" \
+        "$(usage "extra operand 'GOOD.PRJ'"$'\n'"file operands cannot be combined with --files0-from")" "" \
+        -- --files0-from="$work/list0" GOOD.PRJ
+    row "--files0-from without a value" 2 "" "$(usage "option '--files0-from' requires an argument")" "" -- --files0-from
     row "unknown long option" 2 "" "$(usage "unrecognized option '--force'")" "" -- GOOD.PRJ --force
     row "error even after version" 2 "" "$(usage "invalid option -- '5'")" "" -- -V -5.PRJ
     row "no file" 2 "" "$(usage "missing file operand")" "" --

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The manual page tells the truth: the output lines, error lines and exit
 # statuses it lists are exactly those quenlo-fix gives over a table of runs,
-# and --help and the zip's readme name the same statuses.
+# and --help and the zip's readme name the same statuses and options.
 # Usage: manpage_test.sh QUENLO_FIX MAN_SOURCE ZIP_README
 set -u
 program=$(realpath "$1")
@@ -57,6 +57,11 @@ help=$("$program" --help)
 for status in "${page_statuses[@]}"; do
     grep -qw "$status" <<<"$help" || fail "--help does not name exit status $status"
     grep -qw "$status" "$readme" || fail "the zip's readme does not name exit status $status"
+done
+# Each option --help names, in the page and in the zip's readme.
+for option in $(sed -n 's/^ *\(-[[:alnum:]], \)\{0,1\}\(--[[:alnum:]0-9-]*\).*/\2/p' <<<"$help"); do
+    grep -qF -- "*$option*" "$page" || fail "the page does not name $option"
+    grep -qF -- "$option" "$readme" || fail "the zip's readme does not name $option"
 done
 for line in "${page_lines[@]}"; do
     grep -qF "$line" "$readme" || fail "the zip's readme does not name \"$line\""

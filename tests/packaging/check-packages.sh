@@ -175,6 +175,8 @@ else
     snapshot >"$scratch/before.txt"
     envkey='HKLM\System\CurrentControlSet\Control\Session Manager\Environment'
     path_before=$(wine reg query "$envkey" /v Path)
+    userkey='HKCU\Environment'
+    userpath_before=$(wine reg query "$userkey" /v Path 2>&1 || true)
     # Another program is .PRJ's default: it stays so.
     classes='HKLM\Software\Classes'
     wine reg add "$classes\.PRJ" /ve /d MIRDplus.Project /f >/dev/null 2>&1
@@ -247,14 +249,17 @@ else
         && pass "the installer is made to show Quenlo $version on its pages" || fail "the installer shows another BrandingText"
 
     # Installed again into another folder, then into that one again: one
-    # copy, one PATH entry and one uninstall entry, whatever the order.
+    # copy, one PATH entry and one uninstall entry, whatever the order. Out
+    # of Program Files, the folder goes on the installing user's PATH only.
     for folder in '/D=C:\Apps\Quenlo' ''; do wine "$installer" /S $folder && wineserver -w; done
     [ -e "$instdir" ] && fail "installing elsewhere left $(find "$instdir" | tr '\n' ' ')"
     instdir=$drive/Apps/Quenlo
     [ -f "$instdir/quenlo-fix.exe" ] || fail "installing into C:\\Apps\\Quenlo did not put quenlo-fix.exe there"
     path=$(wine reg query "$envkey" /v Path | tr -d '\r')
-    [[ $path != *'Program Files\Quenlo'* && $(grep -o 'C:\\Apps\\Quenlo' <<<"$path" | wc -l) = 1 ]] \
-        && pass "PATH names C:\\Apps\\Quenlo once, Program Files\\Quenlo no more" || fail "PATH after moving: $path"
+    userpath=$(wine reg query "$userkey" /v Path | tr -d '\r' || true)
+    [[ $path != *'Program Files\Quenlo'* && $path != *'Apps\Quenlo'* && $(grep -o 'C:\\Apps\\Quenlo' <<<"$userpath" | wc -l) = 1 ]] \
+        && pass "the user's PATH names C:\\Apps\\Quenlo once, the machine's neither" \
+        || fail "PATH after moving: machine $path, user $userpath"
     wine reg query "$regkey" /v InstallLocation | grep -q 'REG_SZ *C:\\Apps\\Quenlo' \
         && pass "the uninstall entry names C:\\Apps\\Quenlo" || fail "the uninstall entry names $(wine reg query "$regkey" /v InstallLocation)"
     [ "$has_window" = no ] || wine reg query "$classes\Quenlo.PRJ\shell\open\command" /ve | grep -qF 'C:\Apps\Quenlo\quenlo.exe' \
@@ -272,6 +277,7 @@ else
     [ "$(prjdefault)" = MIRDplus.Project ] && pass "uninstall left .PRJ's default as it was" \
         || fail "the uninstaller took .PRJ's default away: '$(prjdefault)'"
     [ "$(wine reg query "$envkey" /v Path)" = "$path_before" ] || fail "uninstaller left PATH changed"
+    [ "$(wine reg query "$userkey" /v Path 2>&1 || true)" = "$userpath_before" ] || fail "uninstaller left the user's PATH changed"
     snapshot >"$scratch/after.txt"
     left=$(comm -13 "$scratch/before.txt" "$scratch/after.txt")
     [ -z "$left" ] && pass "uninstaller removed everything installed" \

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# A Windows executable that runs alone: GUI subsystem, and every DLL it
-# imports is one that Windows itself has.
+# A Windows executable that runs alone: GUI subsystem, every DLL it imports
+# is one that Windows itself has, and it narrows where later ones come from.
 # Usage: imports_test.sh PROGRAM.exe
 set -eu
 headers=$(x86_64-w64-mingw32-objdump -p "$1")
 grep -Eq '^Subsystem[[:space:]]+00000002' <<<"$headers" || { echo "imports_test: $1 is not a GUI program" >&2; exit 1; }
+# DLLs loaded later come from System32 only, never from beside the program.
+grep -q 'SetDefaultDllDirectories' <<<"$headers" || { echo "imports_test: $1 does not restrict its DLL search" >&2; exit 1; }
 status=0
 while read -r dll; do
     case ${dll,,} in

@@ -162,7 +162,49 @@ bool describe(int fd, struct stat &status, struct statfs &filesystem)
     return true;
 }
 
+// A file met in a walk with other hard links may be someone else's file
+// linked in by the folder's owner: it is left alone unless the user
+// running us owns it, or its owner owns the folder.
+void checkhardlinks(const At &at, const struct stat &status, const std::string &shown)
+{
+    if (status.st_nlink < 2 || status.st_uid == ::geteuid() || at.folder == AT_FDCWD)
+        return;
+    struct stat folder {};
+    if (::fstat(at.folder, &folder) < 0)
+        fail(errno, shown, "cannot open");
+    if (folder.st_uid != status.st_uid)
+        throw Error(EPERM, shown,
+                    "cannot open: not fixed: it has other hard links and its owner does not own the directory");
+}
+
 } // namespace
+
+std::optional<struct stat> lookatlast(const At &at)
+{
+    // "dir/" names the folder a link "dir" leads to: the link itself is
+    // looked at without the slashes.
+    auto name = at.name;
+    while (name.size() > 1 && name.back() == '/')
+        name.pop_back();
+    struct stat status {};
+    if (::fstatat(at.folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) < 0)
+        return std::nullopt;
+    return status;
+}
+
+void checkfollowed(const At &at, const std::optional<struct stat> &before, const struct stat &opened,
+                   const std::string &shown, const std::string &prefix)
+{
+    const auto after = lookatlast(at);
+    const bool link = (before && S_ISLNK(before->st_mode)) || (after && S_ISLNK(after->st_mode));
+    if (!link)
+        return;
+    if (!before || !after || before->st_dev != after->st_dev || before->st_ino != after->st_ino)
+        throw Error(ESTALE, shown, prefix + "the symbolic link was replaced while it was being followed");
+    if (before->st_uid != ::geteuid() && before->st_uid != opened.st_uid)
+        throw Error(EACCES, shown,
+                    prefix + "symbolic link not followed: its owner is neither you nor the owner of what it points to");
+}
 
 LookedAt::~LookedAt()
 {
@@ -178,6 +220,8 @@ int LookedAt::open(int flags, const std::string &shown) const
 
 LookedAt lookat(const At &at, const std::string &shown)
 {
+    const bool guardlink = at.follow && at.guarded;
+    const auto before = guardlink ? lookatlast(at) : std::nullopt;
     const int fd = openretrying(at.folder, at.name.c_str(), O_PATH | (at.follow ? 0 : O_NOFOLLOW));
     if (fd < 0)
         fail(errno, shown, "cannot open");
@@ -189,6 +233,8 @@ LookedAt lookat(const At &at, const std::string &shown)
         fail(number, shown, "cannot open");
     }
     LookedAt looked(fd, status, filesystem, at);
+    if (guardlink)
+        checkfollowed(at, before, status, shown, "cannot open: ");
     if (!S_ISREG(status.st_mode))
         throw Error(S_ISDIR(status.st_mode) ? EISDIR : EINVAL, shown,
                     "cannot open: not a regular file (" + kindof(status.st_mode) + ")");
@@ -196,6 +242,8 @@ LookedAt lookat(const At &at, const std::string &shown)
         throw Error(EINVAL, shown,
                     std::string("cannot open: not a project file on disk (a file of the kernel's ") + kernel
                         + " file system)");
+    if (at.guarded)
+        checkhardlinks(at, status, shown);
     return looked;
 }
 

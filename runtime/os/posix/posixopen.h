@@ -1,6 +1,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -9,12 +10,30 @@ namespace quenlo::posix {
 
 // Where a file is to be found: `name` inside the folder open as `folder`
 // (AT_FDCWD: the working folder). A symbolic link as the last component is
-// followed, or refused when `follow` is false.
+// followed, or refused when `follow` is false. `guarded`: the file was named
+// by others than the user running us (a tree walked, a name given over
+// someone's folder), so a link is followed only under the owner rule (see
+// checkfollowed) and, where `folder` is a folder walked, a file with more
+// than one hard link is opened only where its user owns that folder or is
+// the user running us.
 struct At {
     int folder = AT_FDCWD;
     std::string name;
     bool follow = true;
+    bool guarded = false;
 };
+
+// The last component of `at` looked at without following it, before it is
+// opened; nothing when it cannot be looked at.
+std::optional<struct stat> lookatlast(const At &at);
+
+// After `at` was opened (`opened`: what it led to), with `before` from
+// lookatlast(): a symbolic link is followed only where its owner is the
+// user running us or the owner of what it leads to, as the kernel's
+// protected_symlinks rule has it, and only if it is still the link looked
+// at. Throws quenlo::Error naming `shown`, its reason after `prefix`.
+void checkfollowed(const At &at, const std::optional<struct stat> &before, const struct stat &opened,
+                   const std::string &shown, const std::string &prefix);
 
 // The file a path names, held without being opened for reading or writing
 // (O_PATH): looking at it wakes no device, blocks on no FIFO and is seen by
