@@ -236,7 +236,7 @@ std::unique_ptr<File> FilesInFolder::openforreading(const std::string &shown)
 
 std::unique_ptr<File> FilesInFolder::openforlook(const std::string &shown)
 {
-    return posix::openforlook({folder_.fd(), name_, link_}, shown);
+    return posix::openforlook({folder_.fd(), name_, link_, true}, shown);
 }
 
 } // namespace quenlo::cli

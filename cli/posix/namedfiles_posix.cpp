@@ -16,6 +16,10 @@ public:
     {
         return posix::openforreading({AT_FDCWD, path, true, true}, path);
     }
+    std::unique_ptr<File> openforlook(const std::string &path) override
+    {
+        return posix::openforlook({AT_FDCWD, path, true, true}, path);
+    }
 };
 
 } // namespace
