@@ -177,6 +177,38 @@ void checkhardlinks(const At &at, const struct stat &status, const std::string &
                     "cannot open: not fixed: it has other hard links and its owner does not own the directory");
 }
 
+// Opens `name` in `folder` with O_PATH and `flags` and tells what it holds;
+// throws naming `shown` when either fails.
+int openpath(const At &at, int flags, struct stat &status, struct statfs &filesystem, const std::string &shown)
+{
+    const int fd = openretrying(at.folder, at.name.c_str(), O_PATH | flags);
+    if (fd < 0)
+        fail(errno, shown, "cannot open");
+    if (!describe(fd, status, filesystem)) {
+        const int number = errno;
+        ::close(fd);
+        fail(number, shown, "cannot open");
+    }
+    return fd;
+}
+
+// What lookat() refuses once it holds the file.
+LookedAt checked(LookedAt looked, const At &at, const std::string &shown)
+{
+    const auto &status = looked.status();
+    const auto &filesystem = looked.filesystem();
+    if (!S_ISREG(status.st_mode))
+        throw Error(S_ISDIR(status.st_mode) ? EISDIR : EINVAL, shown,
+                    "cannot open: not a regular file (" + kindof(status.st_mode) + ")");
+    if (const char *kernel = kernelfilesystem(filesystem.f_type))
+        throw Error(EINVAL, shown,
+                    std::string("cannot open: not a project file on disk (a file of the kernel's ") + kernel
+                        + " file system)");
+    if (at.guarded)
+        checkhardlinks(at, status, shown);
+    return looked;
+}
+
 } // namespace
 
 std::optional<struct stat> lookatlast(const At &at)
@@ -220,31 +252,27 @@ int LookedAt::open(int flags, const std::string &shown) const
 
 LookedAt lookat(const At &at, const std::string &shown)
 {
-    const bool guardlink = at.follow && at.guarded;
-    const auto before = guardlink ? lookatlast(at) : std::nullopt;
-    const int fd = openretrying(at.folder, at.name.c_str(), O_PATH | (at.follow ? 0 : O_NOFOLLOW));
-    if (fd < 0)
-        fail(errno, shown, "cannot open");
     struct stat status {};
     struct statfs filesystem {};
-    if (!describe(fd, status, filesystem)) {
-        const int number = errno;
+    const bool guardlink = at.follow && at.guarded;
+    // Most names lead to no link: held without following, such a name needs
+    // no look before and after. "dir/" follows a link "dir" whatever the
+    // flags say, so it is looked at the long way.
+    const bool slashed = !at.name.empty() && at.name.back() == '/';
+    std::optional<struct stat> before;
+    if (guardlink && !slashed) {
+        const int fd = openpath(at, O_NOFOLLOW, status, filesystem, shown);
+        if (!S_ISLNK(status.st_mode))
+            return checked(LookedAt(fd, status, filesystem, at), at, shown);
+        before = status;
         ::close(fd);
-        fail(number, shown, "cannot open");
+    } else if (guardlink) {
+        before = lookatlast(at);
     }
-    LookedAt looked(fd, status, filesystem, at);
+    LookedAt looked(openpath(at, at.follow ? 0 : O_NOFOLLOW, status, filesystem, shown), status, filesystem, at);
     if (guardlink)
         checkfollowed(at, before, status, shown, "cannot open: ");
-    if (!S_ISREG(status.st_mode))
-        throw Error(S_ISDIR(status.st_mode) ? EISDIR : EINVAL, shown,
-                    "cannot open: not a regular file (" + kindof(status.st_mode) + ")");
-    if (const char *kernel = kernelfilesystem(filesystem.f_type))
-        throw Error(EINVAL, shown,
-                    std::string("cannot open: not a project file on disk (a file of the kernel's ") + kernel
-                        + " file system)");
-    if (at.guarded)
-        checkhardlinks(at, status, shown);
-    return looked;
+    return checked(std::move(looked), at, shown);
 }
 
 int reopen(int fd, int flags)
