@@ -234,8 +234,8 @@ private:
 };
 
 // Makes a descriptor opened non-blocking (so that another program's lease
-// refuses the open instead of holding it up) blocking again, and hands it to
-// a file. `note` tells why an open was not permitted, when an attribute of
+// refuses the open instead of holding it up) blocking again where that
+// matters, and hands it to a file. `note` tells why an open was not permitted, when an attribute of
 // the file is the reason.
 std::unique_ptr<PosixFile> adopt(int fd, const std::string &path, const char *what, const Seen &seen,
                                  const std::function<std::string()> &note = {})
@@ -250,7 +250,7 @@ std::unique_ptr<PosixFile> adopt(int fd, const std::string &path, const char *wh
     }
     auto file = std::make_unique<PosixFile>(fd, path, seen);
     // Of the flags F_SETFL changes, only O_NONBLOCK was asked for.
-    if (::fcntl(fd, F_SETFL, 0) < 0)
+    if (posix::nonblockingmatters(seen.filesystem) && ::fcntl(fd, F_SETFL, 0) < 0)
         fail(errno, path, "cannot open");
     return file;
 }

@@ -250,6 +250,22 @@ int LookedAt::open(int flags, const std::string &shown) const
     return openagain(fd_, at_, flags, status_, shown);
 }
 
+bool nonblockingmatters(const struct statfs &filesystem)
+{
+    // O_NONBLOCK has no effect on their regular files (open(2)); the old
+    // mandatory locks that made it matter are gone since Linux 5.15, and
+    // were never on by default.
+    switch (static_cast<unsigned long>(filesystem.f_type)) {
+    case EXT4_SUPER_MAGIC:
+    case XFS_SUPER_MAGIC:
+    case BTRFS_SUPER_MAGIC:
+    case TMPFS_MAGIC:
+        return false;
+    default:
+        return true;
+    }
+}
+
 LookedAt lookat(const At &at, const std::string &shown)
 {
     struct stat status {};

@@ -83,6 +83,12 @@ private:
 // project file on disk").
 LookedAt lookat(const At &at, const std::string &shown);
 
+// Whether a regular file of `filesystem` reads and writes otherwise through
+// a non-blocking descriptor. Not on the local disk file systems named in
+// posixopen.cpp; elsewhere (FUSE, network file systems) the flag is passed
+// on to whoever serves the file and may be honoured.
+bool nonblockingmatters(const struct statfs &filesystem);
+
 // Opens the very file that `fd` has open once more, with `flags` (through
 // /proc/self/fd). Returns the descriptor, or -1 with errno set.
 int reopen(int fd, int flags);
