@@ -145,7 +145,10 @@ public:
 
     bool holdforwrite() override
     {
-        lease_ = posix::WriteLease::take(handle());
+        if (!askedlease_) {
+            askedlease_ = true;
+            lease_ = posix::WriteLease::take(handle());
+        }
         return lease_ != nullptr;
     }
 
@@ -231,6 +234,7 @@ private:
     Seen seen_;
     std::unique_ptr<posix::WriteLease> lease_;
     bool unlocked_ = false; // opened for a look: no shared lock yet
+    bool askedlease_ = false;
 };
 
 // Makes a descriptor opened non-blocking (so that another program's lease
@@ -290,10 +294,14 @@ std::unique_ptr<File> PosixFile::reopenforupdate()
 {
     const int fd = handle();
     auto file = adopt(posix::reopen(fd, O_RDWR), path_, kForUpdate, seen_, [fd] { return attributenote(fd); });
-    // Our shared locks go with this descriptor, before the exclusive ones
-    // are taken on the new one.
+    // Our shared locks, if any, go with this descriptor, before the new one
+    // is held: a lease is granted only while no other descriptor is open.
     ::close(std::exchange(fd_, -1));
-    posix::lockexclusive(file->descriptor(), path_);
+    // Under a write lease no other program has the file open, and one that
+    // opens it waits until the lease is let go, locks and all: no lock of
+    // another can be had meanwhile, so none need be taken.
+    if (!file->holdforwrite())
+        posix::lockexclusive(file->descriptor(), path_);
     return file;
 }
 
