@@ -1,6 +1,7 @@
 #include "flushgroups.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <optional>
 
 namespace quenlo::cli {
@@ -86,41 +87,43 @@ void FlushGroups::flush(std::vector<Members> due)
 void FlushGroups::flushgroup(Members &members)
 {
     std::sort(members.begin(), members.end(), [](const Member &a, const Member &b) { return a.item < b.item; });
-    bool shared = true;
-    std::optional<Report> firstfailure;
     auto &first = *members.front().report.unflushed;
+    int failure = 0;
     try {
         first.flushfilesystem();
-    } catch (const Error &) {
-        shared = false;
-    }
-    try {
         first.flush();
     } catch (const Error &error) {
-        firstfailure = failedreport(error);
-        shared = false;
+        failure = error.number() != 0 ? error.number() : EIO;
+    }
+    // Any file's failure (its own flush, made when another program asked
+    // for it, included) is the file system's: it fails them all.
+    std::vector<std::optional<Report>> failed(members.size());
+    for (int pass = 0; pass < 2; ++pass) {
+        for (std::size_t i = 0; i < members.size(); ++i) {
+            try {
+                if (!failed[i])
+                    members[i].report.unflushed->checkflushed(failure);
+            } catch (const Error &error) {
+                failed[i] = failedreport(error);
+                if (failure == 0)
+                    failure = error.number() != 0 ? error.number() : EIO;
+            }
+        }
+        if (failure == 0)
+            break;
     }
     std::vector<std::pair<std::size_t, Report>> reports;
     reports.reserve(members.size());
-    for (auto &member : members) {
-        auto &report = member.report;
-        const bool isfirst = &member == &members.front();
-        std::optional<Report> failure = isfirst ? std::move(firstfailure) : std::nullopt;
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        auto &report = members[i].report;
         try {
-            auto &file = *report.unflushed;
-            if (!isfirst) {
-                if (shared)
-                    file.checkflushed();
-                else
-                    file.flush();
-            }
-            if (!failure)
-                file.close();
+            if (!failed[i])
+                report.unflushed->close();
         } catch (const Error &error) {
-            failure = failedreport(error);
+            failed[i] = failedreport(error);
         }
         report.unflushed.reset();
-        reports.emplace_back(member.item, failure ? std::move(*failure) : std::move(report));
+        reports.emplace_back(members[i].item, failed[i] ? std::move(*failed[i]) : std::move(report));
     }
     settled_(std::move(reports));
 }

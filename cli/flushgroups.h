@@ -22,20 +22,21 @@ inline constexpr std::size_t kGroupFiles = 256;
 // Files the workers rewrote that wait, open and locked, for one flush of
 // their file system (File::sharedflush()) instead of a flush each. They
 // gather in one group per file system, told by its device and identity, so
-// that a clone mounted beside its original is a group of its own. A group is flushed when it holds
-// `groupsize` files, when the files held open would otherwise pass
-// `mostheld`, once an item `span` past its first one has finished (so that
-// lines never wait long behind it), and at flushall(). The worker that
-// makes a group due flushes it while the others go on.
+// that a clone mounted beside its original is a group of its own. A group
+// is flushed when it holds `groupsize` files, when the files held open
+// would otherwise pass `mostheld`, once an item `span` past its first one
+// has finished (so that lines never wait long behind it), and at
+// flushall(). The worker that makes a group due flushes it while the
+// others go on.
 //
 // A group's file system is flushed through its first file, which is then
 // flushed on its own (which empties the device's cache where the file
-// system's flush may not), and every other file is asked whether writing
-// it out failed. If the file system's flush or the first file's fails,
-// every other file is flushed on its own, so that only files whose bytes
-// did not reach the storage fail. Then each file is closed, and the
-// group's reports are handed to `settled` together, in the order of the
-// items; a file that failed gets its failure as its report.
+// system's flush may not), and every file is asked whether writing it out
+// failed. Any failure fails every file of the group: the file system may
+// have dropped what it had not written out, and a flush of each file would
+// then answer with success. Then each file is closed, and the group's
+// reports are handed to `settled` together, in the order of the items; a
+// file that failed gets its failure as its report.
 class FlushGroups {
 public:
     struct Limits {

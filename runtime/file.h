@@ -51,13 +51,20 @@ public:
     // this file alone):
     // Makes durable everything written on this file's file system, by this
     // program and by any other (as sync does). Throws when the file system
-    // reports a failure, which may be any file's: then flush() each file
-    // to learn whose.
+    // reports a failure, which may be any file's.
     virtual void flushfilesystem() { flush(); }
-    // Once flushfilesystem() has succeeded on any file of the file system
-    // after this one was written: throws if writing this file's bytes out
-    // to the device failed since it was opened.
-    virtual void checkflushed() { flush(); }
+    // Once flushfilesystem() and then flush() were called, after this file
+    // was written, on a file of its file system: `failure` is the error
+    // number either gave, or 0. Throws FlushFailure naming this file if
+    // they failed, or if writing this file out failed since it was opened.
+    // A file system that reports a failure may have dropped what it had not
+    // written out yet and then answers each file's flush with success (ext4
+    // whose journal was aborted does): no file it holds can be told fixed.
+    virtual void checkflushed(int failure)
+    {
+        (void)failure;
+        flush();
+    }
 
     // For a file opened for the fix: keeps other programs from opening the
     // file for writing or truncating it while the header is read again and

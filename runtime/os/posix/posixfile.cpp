@@ -137,9 +137,10 @@ public:
         check(letgofailure());
         check(posix::syncfilesystem(handle()));
     }
-    void checkflushed() override
+    void checkflushed(int failure) override
     {
         check(letgofailure());
+        check(failure);
         check(posix::writebackfailure(handle()));
     }
 
