@@ -87,7 +87,11 @@ void FlushGroups::flush(std::vector<Members> due)
 void FlushGroups::flushgroup(Members &members)
 {
     std::sort(members.begin(), members.end(), [](const Member &a, const Member &b) { return a.item < b.item; });
-    auto &first = *members.front().report.unflushed;
+    // Flushed through the file opened first, whose flush tells of every
+    // write since: each member was written after it was opened.
+    auto &first = *std::min_element(members.begin(), members.end(), [](const Member &a, const Member &b) {
+                       return a.report.unflushed->opened() < b.report.unflushed->opened();
+                   })->report.unflushed;
     int failure = 0;
     try {
         first.flushfilesystem();

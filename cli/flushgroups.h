@@ -29,10 +29,10 @@ inline constexpr std::size_t kGroupFiles = 256;
 // flushall(). The worker that makes a group due flushes it while the
 // others go on.
 //
-// A group's file system is flushed through its first file, which is then
-// flushed on its own (which empties the device's cache where the file
-// system's flush may not), and every file is asked whether writing it out
-// failed. Any failure fails every file of the group: the file system may
+// A group's file system is flushed through the file opened first, which is
+// then flushed on its own (which empties the device's cache where the file
+// system's flush may not); that flush tells of every other file's writing
+// out too. Any failure fails every file of the group: the file system may
 // have dropped what it had not written out, and a flush of each file would
 // then answer with success. Then each file is closed, and the group's
 // reports are handed to `settled` together, in the order of the items; a

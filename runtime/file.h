@@ -54,8 +54,8 @@ public:
     // reports a failure, which may be any file's.
     virtual void flushfilesystem() { flush(); }
     // Once flushfilesystem() and then flush() were called, after this file
-    // was written, on a file of its file system: `failure` is the error
-    // number either gave, or 0. Throws FlushFailure naming this file if
+    // was written, on a file of its file system opened no later than it
+    // (see opened()): `failure` is the error number either gave, or 0. Throws FlushFailure naming this file if
     // they failed, or if writing this file out failed since it was opened.
     // A file system that reports a failure may have dropped what it had not
     // written out yet and then answers each file's flush with success (ext4
@@ -65,6 +65,10 @@ public:
         (void)failure;
         flush();
     }
+    // Where this file stands among the files this program opened, in the
+    // order they were opened: a flush of the file system through a file
+    // reports the failure of every write made since that file was opened.
+    virtual std::uint64_t opened() const { return 0; }
 
     // For a file opened for the fix: keeps other programs from opening the
     // file for writing or truncating it while the header is read again and

@@ -72,8 +72,8 @@ file-size-limit)
 group-flush)
     # Where one flush serves many files, a failing flush of the file system,
     # or of the file it went through, fails every file of the group: none
-    # has a success line; otherwise only a file whose own writing out failed
-    # does. Table: faults, the files that fail, syncfs and fsync calls.
+    # has a success line. Table: faults, the files that fail, syncfs and
+    # fsync calls.
     case $(stat -f -c %T .) in ext2/ext3 | xfs | btrfs) ;; *) exit 77 ;; esac
     flush_failed="cannot flush to disk: Input/output error (the storage reported an error: the file may read as fixed"
     flush_failed+=" until the system restarts; check the storage, then fix the file again after a restart)"
@@ -97,7 +97,6 @@ group-flush)
 - - 1 1
 syncfs:eio ABCDEF 1 0
 fsync:eio ABCDEF 1 1
-sync_file_range:eio:D.PRJ ABCDEF 1 1
 TABLE
     ;;
 tmpfs-flush)

@@ -9,7 +9,6 @@
 //                    fails), the rest fail
 //   fsync:eio        fsync and fdatasync fail
 //   syncfs:eio       syncfs fails
-//   sync_file_range:eio  asking whether a file's writing out failed says so
 //   close:eio        close closes but reports a failure
 // Several faults are separated by commas; CALL:MODE:NAME fails only on the
 // file whose path ends in NAME. QUENLO_FLUSHES=FILE notes each fsync,
@@ -133,16 +132,6 @@ int fsync(int fd) { return sync(fd, "fsync"); }
 int fdatasync(int fd) { return sync(fd, "fdatasync"); }
 
 int syncfs(int fd) { return sync(fd, "syncfs", "syncfs"); }
-
-int sync_file_range(int fd, off64_t offset, off64_t count, unsigned int flags)
-{
-    static const auto next = real<int (*)(int, off64_t, off64_t, unsigned int)>("sync_file_range");
-    if ((flags & SYNC_FILE_RANGE_WAIT_BEFORE) && project(fd) && fault("sync_file_range", "eio", fd)) {
-        errno = EIO;
-        return -1;
-    }
-    return next(fd, offset, count, flags);
-}
 
 int close(int fd)
 {

@@ -88,11 +88,6 @@ int syncfilesystem(int fd)
     return rc < 0 ? errno : 0;
 }
 
-int writebackfailure(int fd)
-{
-    return ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WAIT_BEFORE) < 0 ? errno : 0;
-}
-
 } // namespace quenlo::posix
 
 namespace quenlo {

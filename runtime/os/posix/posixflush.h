@@ -28,8 +28,4 @@ std::optional<FileSystemKey> sharedflushfilesystem(const struct stat &status, co
 // write: an fsync after it (of a file written before) makes sure.
 int syncfilesystem(int fd);
 
-// Waits for the file's pages under writeback and tells whether writing any
-// of them failed since `fd` was opened (or since last asked).
-int writebackfailure(int fd);
-
 } // namespace quenlo::posix
