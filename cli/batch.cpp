@@ -173,6 +173,8 @@ BatchTotals runbatch(const std::vector<Operand> &operands, const BatchSettings &
                 if (operand.folder) {
                     held.emplace(holdfolder(*settings.folders, operand, path));
                     operand.identity = fileidentity(*held, operand.name, operand.link);
+                } else if (operand.looklater) {
+                    lookatnamed(operand);
                 }
                 gate.enter(item, operand.identity);
                 entered = true;

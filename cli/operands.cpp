@@ -41,21 +41,30 @@ namespace {
 void add(std::vector<Operand> &operands, std::string name, const Walking &how)
 {
     name = typedname(name);
+    if (!how.recursive) {
+        Operand named{{}, std::move(name), std::nullopt, nullptr};
+        named.looklater = true;
+        operands.push_back(std::move(named));
+        return;
+    }
     const auto look = lookatname(name);
     if (look.folder) {
-        if (how.recursive) {
-            addwalked(operands, std::make_shared<const Folder>(nullptr, name, name), how);
-            return;
-        }
-        // Refused before anything is opened, saying how to walk it.
-        const Error problem(EISDIR, name, "is a " + std::string(kFolderWord) + " (use -r to fix the files in it)");
-        operands.push_back(failingoperand(std::move(name), problem));
+        addwalked(operands, std::make_shared<const Folder>(nullptr, name, name), how);
         return;
     }
     operands.push_back({{}, std::move(name), look.identity, nullptr});
 }
 
 } // namespace
+
+void lookatnamed(const Operand &operand)
+{
+    const auto look = lookatname(operand.name);
+    // Refused before anything is opened, saying how to walk it.
+    if (look.folder)
+        throw Error(EISDIR, operand.name, "is a " + std::string(kFolderWord) + " (use -r to fix the files in it)");
+    operand.identity = look.identity;
+}
 
 std::vector<Operand> gatheroperands(const std::vector<std::string> &names, bool recursive, bool dereference,
                                     Folders &folders, const std::function<bool()> &stopped, bool onefilesystem)

@@ -19,10 +19,10 @@ struct Operand {
     // and its name there, or the argument.
     std::shared_ptr<const Folder> folder;
     std::string name;
-    // For a name from the command line, its file as looked at when the
-    // names were gathered (nothing: none could be looked at); the walk's
-    // files are looked at inside their folder when their turn comes, and
-    // noted here then by the worker.
+    // For a name from the command line given with -r, its file as looked
+    // at when the names were gathered (nothing: none could be looked at);
+    // other names, and the walk's files inside their folder, are looked at
+    // when their turn comes, and noted here then by the worker.
     mutable std::optional<FileIdentity> identity;
     // Known to fail before any work (a folder that cannot be read, a pattern
     // that matches nothing); nothing otherwise.
@@ -31,6 +31,10 @@ struct Operand {
     // A notice, not a file: `problem` says it on standard error, and it is
     // no failure (a folder walked that holds no project file).
     bool notice = false;
+    // A name from the command line with no walk asked for: looked at by the
+    // worker when its turn comes (lookatnamed()), not while the names are
+    // gathered, so that the first files are fixed while others wait.
+    bool looklater = false;
 
     // As printed: the argument, or the folder's path and the name; built
     // only when asked, so that names of deep trees take no more memory than
@@ -54,5 +58,9 @@ std::vector<Operand> gatheroperands(const std::vector<std::string> &names, bool 
 using NextName = std::function<std::optional<std::string>()>;
 std::vector<Operand> gatheroperands(const NextName &next, bool recursive, bool dereference, Folders &folders,
                                     const std::function<bool()> &stopped, bool onefilesystem);
+
+// For an operand to be looked at later: notes its file's identity, or
+// throws quenlo::Error for a folder (saying how to walk it).
+void lookatnamed(const Operand &operand);
 
 } // namespace quenlo::cli
