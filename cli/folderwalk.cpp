@@ -43,6 +43,15 @@ Folder::~Folder()
         parent = std::move(parent->parent_);
 }
 
+bool Folder::loopsto(std::uint64_t volume, std::uint64_t file) const
+{
+    for (const Folder *above = parent(); link_ && above; above = above->parent()) {
+        if (above->known_ && above->volume_ == volume && above->file_ == file)
+            return true;
+    }
+    return false;
+}
+
 std::string Folder::path() const
 {
     std::vector<const Folder *> below; // from this folder up to the one named

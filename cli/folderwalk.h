@@ -63,6 +63,9 @@ public:
     std::string path() const; // as printed
     const std::string &name() const { return name_; }
     const Folder *parent() const { return parent_.get(); }
+    // Met as a link that leads back to a folder above it, the walk met
+    // through it being the file system's (`volume`, `file`): a loop.
+    bool loopsto(std::uint64_t volume, std::uint64_t file) const;
 
 private:
     friend class Folders;

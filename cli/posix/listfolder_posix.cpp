@@ -130,11 +130,9 @@ void Folders::openinside(const Folder &folder)
             ::close(fd);
             throw;
         }
-        for (const Folder *above = folder.parent_.get(); folder.link_ && above; above = above->parent_.get()) {
-            if (above->known_ && above->volume_ == volume && above->file_ == file) {
-                ::close(fd);
-                refuse(ELOOP, "symbolic link not followed: it leads back to a directory above it");
-            }
+        if (folder.loopsto(volume, file)) {
+            ::close(fd);
+            refuse(ELOOP, "symbolic link not followed: it leads back to a directory above it");
         }
     }
     folder.volume_ = volume;

@@ -138,11 +138,9 @@ int Folders::acquire(const Folder &folder)
             refuse(ERROR_DIRECTORY, win::systemmessage(ERROR_DIRECTORY));
         refuse(ERROR_FILE_INVALID, "the folder " + quotename(shown(folder)) + " was replaced during the run");
     }
-    for (const Folder *above = folder.parent(); folder.link_ && !folder.known_ && above; above = above->parent()) {
-        if (above->known_ && above->volume_ == volume && above->file_ == file) {
-            ::CloseHandle(handle);
-            refuse(ERROR_CANT_RESOLVE_FILENAME, "link not followed: it leads back to a folder above it");
-        }
+    if (!folder.known_ && folder.loopsto(volume, file)) {
+        ::CloseHandle(handle);
+        refuse(ERROR_CANT_RESOLVE_FILENAME, "link not followed: it leads back to a folder above it");
     }
     folder.volume_ = volume;
     folder.file_ = file;
