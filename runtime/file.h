@@ -82,7 +82,7 @@ public:
     // `flushed` false the flush is left to the caller (flushfilesystem(),
     // checkflushed()): the hold then lasts until the file is closed, and if
     // another program asks for the file meanwhile, the file is flushed at
-    // once and let go (its locks too), so that the program waits for one
+    // once and let go, so that the program waits for one
     // write only; a failure of that flush is thrown by the next flush(),
     // checkflushed() or flushfilesystem().
     virtual void letgo(bool flushed) { (void)flushed; }

@@ -165,13 +165,10 @@ public:
         if (!lease_)
             return;
         // Asked for by another program before its flush: flushed at once,
-        // and its locks given up, so that the program waits for this one
-        // write only.
-        lease_->done(!flushed, [](int fd) {
-            const int number = flushnow(fd);
-            posix::unlock(fd);
-            return number;
-        });
+        // so that the program waits for this one write only. A lease kept
+        // that long was granted before any lock (reopenforupdate()): there
+        // are none to give up.
+        lease_->done(!flushed, flushnow);
     }
 
     std::optional<std::uint64_t> size() const override

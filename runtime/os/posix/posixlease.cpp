@@ -23,7 +23,6 @@ namespace quenlo::posix {
 struct Leases {
     std::mutex mutex;
     std::vector<WriteLease *> all;
-    int wake = -1;
     std::once_flag watching;
     bool watched = false;
 
@@ -80,7 +79,6 @@ bool watching()
 {
     auto &all = leases();
     std::call_once(all.watching, [&] {
-        all.wake = wakefd;
         try {
             std::thread([&all] { all.watch(); }).detach();
             all.watched = true;
@@ -98,7 +96,7 @@ void Leases::watch()
 {
     for (;;) {
         std::uint64_t count = 0;
-        if (::read(wake, &count, sizeof count) < 0 && errno != EINTR)
+        if (::read(wakefd, &count, sizeof count) < 0 && errno != EINTR)
             return;
         std::lock_guard lock(mutex);
         for (auto *lease : all) {

@@ -109,13 +109,6 @@ void lockexclusive(int fd, const std::string &path)
         throw lockfailure(number, path);
 }
 
-void unlock(int fd)
-{
-    auto none = wholefile(F_UNLCK);
-    ::fcntl(fd, F_OFD_SETLK, &none);
-    ::flock(fd, LOCK_UN);
-}
-
 std::optional<Error> lockshared(int fd, const std::string &path)
 {
     if (const int number = takeflock(fd, LOCK_SH))

@@ -34,9 +34,6 @@ void lockexclusive(int fd, const std::string &path);
 // they could not be had, or nothing.
 std::optional<Error> lockshared(int fd, const std::string &path);
 
-// Gives up both kinds of lock on `fd`.
-void unlock(int fd);
-
 // Whether another program holds a POSIX or OFD lock, read or write, that
 // would keep lockexclusive() from succeeding (after its wait); nothing is
 // placed.
