@@ -103,9 +103,13 @@ int whilelocked(const std::function<int()> &attempt)
 
 void lockexclusive(int fd, const std::string &path)
 {
-    if (const int number = whilelocked([&] { return takeflock(fd, LOCK_EX); }))
-        throw lockfailure(number, path);
-    if (const int number = whilelocked([&] { return takeofd(fd, F_WRLCK); }))
+    // One wait for both, so that a program holding the file waits us no
+    // longer than one lock would (the window waits on its own thread).
+    const int number = whilelocked([&] {
+        const int flocked = takeflock(fd, LOCK_EX);
+        return flocked != 0 ? flocked : takeofd(fd, F_WRLCK);
+    });
+    if (number != 0)
         throw lockfailure(number, path);
 }
 
