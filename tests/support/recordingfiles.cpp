@@ -62,6 +62,12 @@ public:
 
     std::optional<Error> updateblocked() const override { return real_->updateblocked(); }
 
+    bool lockforreading() override
+    {
+        note("lock for reading");
+        return real_->lockforreading();
+    }
+
     std::unique_ptr<File> reopenforupdate() override
     {
         note("reopen for update");
@@ -106,6 +112,12 @@ std::unique_ptr<File> RecordingFiles::openforreading(const std::string &path)
 {
     events.push_back("open for reading");
     return std::make_unique<RecordingFile>(quenlo::openforreading(path), *this, path);
+}
+
+std::unique_ptr<File> RecordingFiles::openforlook(const std::string &path)
+{
+    events.push_back("open for look");
+    return std::make_unique<RecordingFile>(quenlo::openforlook(path), *this, path);
 }
 
 void RecordingMessages::show(std::string_view text, std::string_view title)

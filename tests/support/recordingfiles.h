@@ -28,6 +28,7 @@ public:
 
     std::unique_ptr<File> open(const std::string &path) override;
     std::unique_ptr<File> openforreading(const std::string &path) override; // logged as "open for reading"
+    std::unique_ptr<File> openforlook(const std::string &path) override;    // logged as "open for look"
 
     std::vector<std::string> events;
     std::optional<Fault> fault;
